@@ -1,0 +1,214 @@
+#include "app/Form1.h"
+
+#include "app/Fonts.h"
+#include "app/Platform.h"
+#include "app/TabStrip.h"
+#include "app/TimerControl.h"
+#include "app/Twips.h"
+#include "link/SerialControl.h"
+#include "measure/GridControl.h"
+#include "output/CommonDialog.h"
+#include "output/PrinterControl.h"
+
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolButton>
+
+namespace {
+
+constexpr int ClientWidth = 11655;
+constexpr int ClientHeight = 9750;
+constexpr int StatusBarHeight = 495;
+const QColor LabelGreen(0, 192, 0);
+
+void placeTwips(QWidget *widget, int left, int top, int width, int height) {
+    widget->setGeometry(twips(left), twips(top), twips(width), twips(height));
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, const QFont &font) {
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+Form1::Form1(Platform &platform, QWidget *parent) : QMainWindow(parent), platform(platform) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Large Caliber Power Clamp"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/powerclamp.png")));
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("clientArea"));
+    client->setFixedSize(twips(ClientWidth), twips(ClientHeight - StatusBarHeight));
+    setCentralWidget(client);
+
+    createViews();
+    createCommands();
+    createStatusDisplay();
+    createTimers();
+    MSComm1 = platform.createSerialControl();
+    CommonDialog1 = platform.createCommonDialog(this);
+    Printer = platform.createPrinter();
+    connectEvents();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createCommands() {
+    struct CommandButton {
+        QToolButton *&button;
+        const char *name;
+        const char *caption;
+        int top;
+        const char *icon;
+    };
+    const CommandButton buttons[] = {
+        {Button_read, "Button_read", "Read", 840, "read"},
+        {Button_save, "Button_save", "Save", 2040, "save"},
+        {Button_clear, "Button_clear", "Clear", 3120, "clear"},
+        {Button_print, "Button_print", "Print", 4200, "print"},
+        {Button_help, "Button_help", "Help", 5280, "help"},
+        {Button_close, "Button_close", "Close", 6360, "close"},
+    };
+    for (const CommandButton &spec : buttons) {
+        spec.button = new QToolButton(centralWidget());
+        spec.button->setObjectName(QLatin1String(spec.name));
+        spec.button->setText(QLatin1String(spec.caption));
+        spec.button->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(spec.icon))));
+        spec.button->setIconSize(spec.button == Button_help ? QSize(24, 24) : QSize(32, 32));
+        spec.button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        placeTwips(spec.button, 9960, spec.top, 1095, 855);
+    }
+    Button_clear->setEnabled(false);
+
+    auto addMenu = [this](const char *name, const QString &caption) {
+        QMenu *menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    auto addEntry = [](QMenu *menu, const char *name, const QString &caption) {
+        QAction *entry = menu->addAction(caption);
+        entry->setObjectName(QLatin1String(name));
+        return entry;
+    };
+    menufile = addMenu("menufile", tr("File"));
+    menuread = addEntry(menufile, "menuread", tr("Read"));
+    menusave = addEntry(menufile, "menusave", tr("Save"));
+    menuclose = addEntry(menufile, "menuclose", tr("Close"));
+    menuoprate = addMenu("menuoprate", tr("Operate"));
+    menuclear = addEntry(menuoprate, "menuclear", tr("Clear"));
+    menuprint = addEntry(menuoprate, "menuprint", tr("Print"));
+    menuhelp = addMenu("menuhelp", tr("Help"));
+    menuabout = addEntry(menuhelp, "menuabout", tr("About"));
+}
+
+void Form1::createViews() {
+    TabStrip1 = new TabStrip({tr("Realtime"), tr("Record")}, centralWidget());
+    TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
+    TabStrip1->setFont(cjkFont(12, true));
+    placeTwips(TabStrip1, 960, 840, 8535, 7935);
+
+    Frame_realtime = new QFrame(centralWidget());
+    Frame_realtime->setObjectName(QStringLiteral("Frame_realtime"));
+    placeTwips(Frame_realtime, 1080, 1440, 8295, 7215);
+
+    const QFont readingFont = cjkFont(48, true);
+    QPalette green = Frame_realtime->palette();
+    green.setColor(QPalette::WindowText, LabelGreen);
+    const char *const itemCaptions[] = {"P1:", "Q1:", "S1:", "PF1:"};
+    const int rowTops[] = {840, 2160, 3480, 4800};
+    for (int row = 0; row < 4; ++row) {
+        Lab_testpro[size_t(row)] = makeLabel(Frame_realtime, QStringLiteral("Lab_testpro%1").arg(row),
+                                             QLatin1String(itemCaptions[row]), readingFont);
+        placeTwips(Lab_testpro[size_t(row)], 240, rowTops[row], row == 3 ? 2520 : 2505, 1020);
+        Lab_value[size_t(row)] = makeLabel(Frame_realtime, QStringLiteral("Lab_value%1").arg(row),
+                                           QStringLiteral("0.00mA"), readingFont);
+        placeTwips(Lab_value[size_t(row)], 3000, rowTops[row], 5055, 1020);
+        Lab_testpro[size_t(row)]->setPalette(green);
+        Lab_value[size_t(row)]->setPalette(green);
+    }
+
+    DataGrid = new GridControl(centralWidget());
+    DataGrid->setObjectName(QStringLiteral("DataGrid"));
+    DataGrid->setFont(cjkFont(10.5, false));
+
+    Progress_read = new QProgressBar(centralWidget());
+    Progress_read->setObjectName(QStringLiteral("Progress_read"));
+    Progress_read->setTextVisible(false);
+    placeTwips(Progress_read, 3000, 4080, 3855, 220);
+    Progress_read->hide();
+}
+
+void Form1::createStatusDisplay() {
+    const QFont statusFont = cjkFont(12, false);
+    LabComsta = makeLabel(centralWidget(), QStringLiteral("LabComsta"), QStringLiteral("COM status"), statusFont);
+    placeTwips(LabComsta, 9840, 7680, 1455, 375);
+    Lab_rtsta = makeLabel(centralWidget(), QStringLiteral("Lab_rtsta"), QStringLiteral("Unconnected"), statusFont);
+    placeTwips(Lab_rtsta, 9840, 8280, 1455, 375);
+
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setFixedHeight(twips(StatusBarHeight));
+    const char *const panelTexts[] = {"date", "Large Caliber Power Clamp", "time"};
+    for (int panel = 0; panel < 3; ++panel) {
+        auto *label = new QLabel(QLatin1String(panelTexts[panel]), StatusBar1);
+        label->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(panel + 1));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        StatusBar1->addWidget(label, panel == 1 ? 1 : 0);
+        StatusBar1Panels[size_t(panel)] = label;
+    }
+}
+
+void Form1::createTimers() {
+    struct TimerDesign {
+        std::unique_ptr<TimerControl> &timer;
+        const char *name;
+        int interval;
+        bool enabled;
+    };
+    const TimerDesign timers[] = {
+        {Timer_date, "Timer_date", 1000, true},   {Timer_findcom, "Timer_findcom", 600, true},
+        {Timer_real, "Timer_real", 1500, false},  {Timer_read, "Timer_read", 30, false},
+        {Timer_timeout, "Timer_timeout", 2500, true},
+    };
+    for (const TimerDesign &design : timers) {
+        design.timer = platform.createTimer();
+        design.timer->setObjectName(QLatin1String(design.name));
+        design.timer->setInterval(design.interval);
+        design.timer->setEnabled(design.enabled);
+    }
+}
+
+void Form1::connectEvents() {
+    connect(Button_read, &QToolButton::clicked, this, &Form1::Button_read_Click);
+    connect(Button_save, &QToolButton::clicked, this, &Form1::Button_save_Click);
+    connect(Button_clear, &QToolButton::clicked, this, &Form1::Button_clear_Click);
+    connect(Button_print, &QToolButton::clicked, this, &Form1::Button_print_Click);
+    connect(Button_help, &QToolButton::clicked, this, &Form1::Button_help_Click);
+    connect(Button_close, &QToolButton::clicked, this, &Form1::Button_close_Click);
+    connect(menuread, &QAction::triggered, this, &Form1::menuread_Click);
+    connect(menusave, &QAction::triggered, this, &Form1::menusave_Click);
+    connect(menuclose, &QAction::triggered, this, &Form1::menuclose_Click);
+    connect(menuclear, &QAction::triggered, this, &Form1::menuclear_Click);
+    connect(menuprint, &QAction::triggered, this, &Form1::menuprint_Click);
+    connect(menuabout, &QAction::triggered, this, &Form1::menuabout_Click);
+    connect(TabStrip1, &TabStrip::Click, this, &Form1::TabStrip1_Click);
+    connect(Timer_date.get(), &TimerControl::Timer, this, &Form1::Timer_date_Timer);
+    connect(Timer_findcom.get(), &TimerControl::Timer, this, &Form1::Timer_findcom_Timer);
+    connect(Timer_real.get(), &TimerControl::Timer, this, &Form1::Timer_real_Timer);
+    connect(Timer_read.get(), &TimerControl::Timer, this, &Form1::Timer_read_Timer);
+    connect(Timer_timeout.get(), &TimerControl::Timer, this, &Form1::Timer_timeout_Timer);
+    connect(MSComm1.get(), &SerialControl::OnComm, this, &Form1::MSComm1_OnComm);
+}

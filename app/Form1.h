@@ -1,0 +1,107 @@
+#pragma once
+
+#include "app/FormState.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class CommonDialog;
+class GridControl;
+class Platform;
+class PrinterControl;
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QStatusBar;
+class QTabBar;
+class TabStrip;
+class QToolButton;
+class SerialControl;
+class TimerControl;
+
+// The program's one window. It owns every control and the form state; its handlers are
+// implemented beside the subsystem they belong to (app/, link/, measure/, output/).
+class Form1 final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(Platform &platform, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    FormState state;
+
+    // Commands: six buttons and the menu entries that mirror them.
+    QToolButton *Button_read, *Button_save, *Button_clear, *Button_print, *Button_help, *Button_close;
+    QMenu *menufile, *menuoprate, *menuhelp;
+    QAction *menuread, *menusave, *menuclose, *menuclear, *menuprint, *menuabout;
+
+    // Views.
+    TabStrip *TabStrip1;
+    QFrame *Frame_realtime;
+    std::array<QLabel *, 4> Lab_testpro;
+    std::array<QLabel *, 4> Lab_value;
+    GridControl *DataGrid;
+    QProgressBar *Progress_read;
+
+    // Status display.
+    QLabel *Lab_rtsta, *LabComsta;
+    QStatusBar *StatusBar1;
+    std::array<QLabel *, 3> StatusBar1Panels;
+
+    // Controls without a face.
+    std::unique_ptr<SerialControl> MSComm1;
+    std::unique_ptr<CommonDialog> CommonDialog1;
+    std::unique_ptr<PrinterControl> Printer;
+    std::unique_ptr<TimerControl> Timer_date, Timer_findcom, Timer_real, Timer_read, Timer_timeout;
+
+    // app/
+    void Form_Load();
+    void Button_close_Click();
+    void Button_help_Click();
+    void Button_clear_Click();
+    void menuread_Click();
+    void menusave_Click();
+    void menuclose_Click();
+    void menuclear_Click();
+    void menuprint_Click();
+    void menuabout_Click();
+    void TabStrip1_Click();
+    void Timer_date_Timer();
+
+    // link/
+    void ComOpen(int16_t portNumber);
+    void Timer_findcom_Timer();
+    void SendCommand(uint8_t command, uint8_t type, int16_t start, int16_t count, uint8_t param);
+    void MSComm1_OnComm();
+    void FrameHandle();
+    void Timer_real_Timer();
+    void Button_read_Click();
+    void Timer_read_Timer();
+    void Timer_timeout_Timer();
+
+    // measure/
+    void DisLabelInit();
+    void RealtimeDataHandle();
+    void GridInit();
+    void RecordDataHandle(uint8_t offset, int16_t first, int16_t count);
+
+    // output/
+    void Button_save_Click();
+    void SaveRealtime();
+    void SaveRecords();
+    void ExportToExcel(const QString &path);
+    void Button_print_Click();
+
+private:
+    void createCommands();
+    void createViews();
+    void createStatusDisplay();
+    void createTimers();
+    void connectEvents();
+
+    Platform &platform;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/Platform.h"
+
+class QtPlatform final : public Platform {
+public:
+    std::unique_ptr<TimerControl> createTimer() override;
+    std::unique_ptr<SerialControl> createSerialControl() override;
+    std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override;
+    std::unique_ptr<PrinterControl> createPrinter() override;
+    void MsgBox(QWidget *owner, const MessageBoxRequest &request) override;
+    void Beep() override;
+    void End() override;
+};

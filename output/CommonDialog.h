@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// Error number of a dialog the user cancelled while CancelError was set.
+constexpr int cdlCancel = 32755;
+
+// The one dialog control shared by both save dialogs and the printer dialog. Its properties
+// keep their values from one use to the next, as the save and print commands rely on.
+class CommonDialog {
+public:
+    virtual ~CommonDialog() = default;
+
+    QString FileName;
+    QString Filter; // "description|pattern|description|pattern|"
+    int FilterIndex = 0;
+    QString DefaultExt;
+    QString InitDir;
+    bool CancelError = false;
+    int Flags = 0;
+
+    // Each returns an error number: 0 when confirmed, cdlCancel when cancelled with
+    // CancelError set, anything else for a failing dialog (errorDescription says why).
+    virtual int ShowSave() = 0;
+    virtual int ShowPrinter() = 0;
+    QString errorDescription;
+};

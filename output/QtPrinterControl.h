@@ -1,0 +1,6 @@
+#pragma once
+
+#include "output/PrinterControl.h"
+
+// Placeholder until printing lands.
+class QtPrinterControl final : public PrinterControl {};

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs, builds and runs the whole test suite headless.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh poppler-utils unzip
+
+export QT_QPA_PLATFORM=offscreen
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+chmod 700 "$XDG_RUNTIME_DIR"
+ctest --test-dir build --output-on-failure --timeout 300

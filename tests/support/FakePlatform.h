@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/Platform.h"
+#include "support/FakeSerialControl.h"
+#include "support/VirtualClock.h"
+
+#include <vector>
+
+class ScriptedDialog;
+class RecordingPrinter;
+
+// The platform of the unit tests: virtual time, a fake port, recorded message boxes.
+// Declare it before the Form1 that uses it, so it outlives the window.
+class FakePlatform final : public Platform {
+public:
+    std::unique_ptr<TimerControl> createTimer() override { return clock.createTimer(); }
+    std::unique_ptr<SerialControl> createSerialControl() override;
+    std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override;
+    std::unique_ptr<PrinterControl> createPrinter() override;
+    void MsgBox(QWidget *owner, const MessageBoxRequest &request) override;
+    void Beep() override { ++beeps; }
+    void End() override { ++ends; }
+
+    VirtualClock clock;
+    FakeSerialControl *serial = nullptr;  // owned by the window
+    ScriptedDialog *dialog = nullptr;     // owned by the window
+    RecordingPrinter *printer = nullptr;  // owned by the window
+    std::vector<MessageBoxRequest> messages;
+    int beeps = 0;
+    int ends = 0;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "link/SerialControl.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <map>
+
+// A serial control without a device: open outcomes per port number, every operation logged,
+// and received bytes delivered by the test (or by a scripted meter through onOutput).
+class FakeSerialControl final : public SerialControl {
+    Q_OBJECT
+public:
+    int16_t CommPort() const override { return commPort; }
+    void setCommPort(int16_t port) override;
+    bool PortOpen() const override { return open; }
+    CommError setPortOpen(bool open) override;
+    QString errorText() const override { return lastErrorText; }
+    void setRThreshold(int16_t bytes) override;
+    int InBufferCount() const override { return int(received.size()); }
+    void setInBufferCount(int count) override;
+    void setOutBufferCount(int count) override;
+    QByteArray Input() override;
+    void setOutput(const QByteArray &bytes) override;
+    int CommEvent() const override { return commEvent; }
+
+    // Outcome of opening each port; a port not listed has no device (CommInvalidPort).
+    std::map<int, CommError> openOutcome;
+    // Called with every request written while the port is open, and the port it went to.
+    std::function<void(int port, const QByteArray &request)> onOutput;
+    // "open 3", "close", "threshold 8", "output A1 00 ...", "clear in", "clear out", "input 8"
+    QStringList log;
+    int16_t threshold = 0;
+
+    // Bytes arriving from the device; OnComm fires once the threshold is reached.
+    void deliver(const QByteArray &bytes);
+    // The device goes away: the port closes as an unplugged adapter would make it.
+    void unplug();
+
+private:
+    int16_t commPort = 1;
+    bool open = false;
+    int commEvent = 0;
+    QByteArray received;
+    QString lastErrorText;
+};

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "output/PrinterControl.h"
+
+// Placeholder double until printing lands.
+class RecordingPrinter final : public PrinterControl {};
