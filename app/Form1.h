@@ -97,6 +97,12 @@ public:
     void Button_print_Click();
 
 private:
+    // Helpers of link/ handlers.
+
+    // Helpers of measure/ handlers.
+
+    // Helpers of output/ handlers.
+
     void createCommands();
     void createViews();
     void createStatusDisplay();
