@@ -100,6 +100,7 @@ private:
     // Helpers of link/ handlers.
 
     // Helpers of measure/ handlers.
+    void emptyGridRows(int fromRow, int toRow);
 
     // Helpers of output/ handlers.
 

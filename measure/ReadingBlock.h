@@ -1,0 +1,48 @@
+#pragma once
+
+// The rules that turn one 8-byte reading block (item code, unit code, six value bytes) into
+// its texts. Pure functions over bytes: no widget, no form state.
+
+#include "app/FormState.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+using ItemNameTable = std::array<QString, ItemNameCount>;
+using UnitNameTable = std::array<QString, UnitNameCount>;
+
+constexpr int ReadingBlockSize = 8;
+constexpr uint8_t EmptyCode = 0x20;
+constexpr uint8_t TimeItem = 46;
+
+// `block` points at the block's first byte, the item code; all 8 bytes must be readable.
+bool isEmptyBlock(const uint8_t *block);
+bool isPowerFactor(uint8_t itemCode);
+
+// Items 0..22 never carry a point in the fourth value place; the meter sends one there as a
+// separator, which is shown as a space. Changes the block in place.
+void applyDotRule(uint8_t *block);
+
+// Seconds of a time reading: big-endian in value bytes 0..3.
+uint32_t timeCount(const uint8_t *block);
+// Minutes:seconds below an hour, hours:minutes from an hour on; at least two digits each.
+QString timeText(uint32_t seconds);
+// The six value bytes as characters (Latin-1), or the time text of a time reading.
+QString valueText(const uint8_t *block);
+
+// A code outside the table shows as "?" and its number, so no reading is dropped or mislabelled.
+QString itemText(const ItemNameTable &names, uint8_t itemCode);
+QString unitText(const UnitNameTable &units, uint8_t unitCode);
+
+// Removes leading and trailing 0x20 only; other white space is part of the reading.
+QString trimSpaces(const QString &text);
+
+struct Reading {
+    QString item;
+    QString value;
+    QString unit;
+};
+// The texts of a block that is not empty, after applying the dot rule to it in place.
+Reading decodeReading(uint8_t *block, const ItemNameTable &names, const UnitNameTable &units);

@@ -1,0 +1,30 @@
+// The value panel: four realtime reading blocks shown as item and value captions.
+#include "app/Form1.h"
+
+#include "measure/ReadingBlock.h"
+
+#include <QLabel>
+
+namespace {
+
+constexpr int FirstBlockOffset = 5;
+constexpr int ItemLabelWidth = 6;
+
+} // namespace
+
+void Form1::RealtimeDataHandle() {
+    const QString blank(5, u' ');
+    for (size_t row = 0; row < Lab_value.size(); ++row) {
+        uint8_t *block = state.RxFrame.data() + FirstBlockOffset + ReadingBlockSize * row;
+        if (isEmptyBlock(block)) {
+            Lab_value[row]->setText(blank);
+            Lab_testpro[row]->setText(blank);
+            continue;
+        }
+        const Reading reading = decodeReading(block, state.ItemName, state.UnitName);
+        // Power factors are shown without the meter's padding; other readings keep their alignment.
+        const QString value = isPowerFactor(block[0]) ? trimSpaces(reading.value) : reading.value;
+        Lab_value[row]->setText(value + reading.unit);
+        Lab_testpro[row]->setText((reading.item + u':').leftJustified(ItemLabelWidth));
+    }
+}

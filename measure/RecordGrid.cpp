@@ -1,0 +1,67 @@
+// The record grid: its layout, and the records of a download written two rows each.
+#include "app/Form1.h"
+
+#include "measure/GridControl.h"
+#include "measure/ReadingBlock.h"
+
+namespace {
+
+constexpr int InitialRows = 2;
+constexpr int GridCols = 5;
+constexpr int ColWidthTwips = 1500;
+constexpr int CentredAlignment = 4;
+constexpr int InitialRowHeightTwips = 300;
+constexpr int RecordSize = 32;
+constexpr int BlocksPerRecord = 4;
+constexpr int RowsPerRecord = 2;
+
+} // namespace
+
+void Form1::GridInit() {
+    DataGrid->setTwipsGeometry(1000, 1440, 8000, 7075);
+    DataGrid->setRows(InitialRows);
+    DataGrid->setCols(GridCols);
+    for (int col = 0; col < DataGrid->Cols(); ++col) {
+        DataGrid->setColWidth(col, ColWidthTwips);
+        DataGrid->setColAlignment(col, CentredAlignment);
+    }
+    for (int row = 0; row < DataGrid->Rows(); ++row)
+        DataGrid->setRowHeight(row, InitialRowHeightTwips);
+    emptyGridRows(0, DataGrid->Rows());
+    DataGrid->setTextMatrix(0, 0, QStringLiteral("NO."));
+}
+
+void Form1::RecordDataHandle(uint8_t offset, int16_t first, int16_t count) {
+    Q_ASSERT(first >= 0 && count >= 1 && offset + RecordSize * count <= RxFrameSize);
+    // A download holding a single record leaves the row count as it was.
+    if (first != 0 || count != 1) {
+        const int rowsBefore = DataGrid->Rows();
+        const int rowsAfter = (first + count) * RowsPerRecord;
+        DataGrid->setRows(rowsAfter);
+        emptyGridRows(rowsBefore, rowsAfter);
+    }
+    for (int record = 0; record < count; ++record) {
+        const int number = first + record + 1;
+        const int nameRow = (number - 1) * RowsPerRecord;
+        DataGrid->setTextMatrix(nameRow, 0, QStringLiteral("NO.%1").arg(number));
+        for (int blockIndex = 0; blockIndex < BlocksPerRecord; ++blockIndex) {
+            uint8_t *block =
+                state.RxFrame.data() + offset + RecordSize * record + ReadingBlockSize * blockIndex;
+            const int col = blockIndex + 1;
+            if (isEmptyBlock(block)) {
+                DataGrid->setTextMatrix(nameRow, col, QString());
+                DataGrid->setTextMatrix(nameRow + 1, col, QString());
+                continue;
+            }
+            const Reading reading = decodeReading(block, state.ItemName, state.UnitName);
+            DataGrid->setTextMatrix(nameRow, col, reading.item);
+            DataGrid->setTextMatrix(nameRow + 1, col, trimSpaces(reading.value) + reading.unit);
+        }
+    }
+}
+
+void Form1::emptyGridRows(int fromRow, int toRow) {
+    for (int col = 0; col < DataGrid->Cols(); ++col)
+        for (int row = fromRow; row < toRow; ++row)
+            DataGrid->setTextMatrix(row, col, QString());
+}
