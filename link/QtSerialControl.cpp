@@ -4,6 +4,14 @@
 
 QtSerialControl::QtSerialControl() {
     connect(&port, &QSerialPort::readyRead, this, &QtSerialControl::onReadyRead);
+    connect(&port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        // An unplugged adapter (a pty whose other side closed reports a read error, over and over):
+        // let go of the dead handle so the next open finds the device anew.
+        if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && port.isOpen()) {
+            lastErrorText = port.portName() + QStringLiteral(": ") + port.errorString();
+            port.close();
+        }
+    });
 }
 
 static CommError commErrorOf(QSerialPort::SerialPortError error) {

@@ -1,0 +1,136 @@
+// The serial control on a real pseudo-terminal: open outcomes, the receive threshold, requests
+// that arrive intact, and a device that goes away.
+#include "link/PortNames.h"
+#include "link/QtSerialControl.h"
+#include "support/PseudoTerminal.h"
+
+#include <QSerialPortInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// Port numbers the tests use; each is pointed at a pty or at nothing, never at a real device.
+constexpr int TestPort = 7;
+constexpr int OtherPort = 8;
+
+void numberPort(int portNumber, const QString &device) {
+    qputenv(QByteArray("POWERCLAMP_COM" + QByteArray::number(portNumber)).constData(), device.toLocal8Bit());
+}
+
+struct OpenPort {
+    PseudoTerminal device;
+    QtSerialControl control;
+
+    OpenPort() {
+        numberPort(TestPort, device.portPath());
+        control.setCommPort(TestPort);
+    }
+};
+
+} // namespace
+
+class SerialControlTest : public QObject {
+    Q_OBJECT
+private slots:
+    void portNumbersFollowTheEnvironment();
+    void openOutcomes();
+    void portInUseIsRefused();
+    void receiveEventWaitsForThreshold();
+    void requestArrivesIntactEveryTime();
+    void emptyingReceiveSideDropsStaleBytes();
+    void vanishedDeviceClosesThePort();
+};
+
+void SerialControlTest::portNumbersFollowTheEnvironment() {
+    numberPort(3, QStringLiteral("/dev/pts/99"));
+    QCOMPARE(portDeviceName(3), QStringLiteral("/dev/pts/99"));
+    qunsetenv("POWERCLAMP_COM3");
+    QCOMPARE(portDeviceName(0), QString());
+    const int listed = int(QSerialPortInfo::availablePorts().size());
+    if (listed < 16) {
+        qunsetenv("POWERCLAMP_COM16");
+        QCOMPARE(portDeviceName(listed + 1), QString()); // a number with no device behind it
+    }
+}
+
+void SerialControlTest::openOutcomes() {
+    OpenPort port;
+    QVERIFY(port.device.isValid());
+    QCOMPARE(port.control.setPortOpen(true), CommNoError);
+    QVERIFY(port.control.PortOpen());
+    port.control.setPortOpen(false);
+    QVERIFY(!port.control.PortOpen());
+
+    numberPort(OtherPort, QStringLiteral("/nonexistent/ttyUSB9"));
+    port.control.setCommPort(OtherPort);
+    QCOMPARE(port.control.setPortOpen(true), CommInvalidPort);
+    QVERIFY(!port.control.PortOpen());
+    QVERIFY(port.control.errorText().contains(QStringLiteral("/nonexistent/ttyUSB9")));
+}
+
+void SerialControlTest::portInUseIsRefused() {
+    OpenPort port;
+    QtSerialControl otherInstance;
+    otherInstance.setCommPort(TestPort);
+    QCOMPARE(port.control.setPortOpen(true), CommNoError);
+    QCOMPARE(otherInstance.setPortOpen(true), CommPortAlreadyOpen);
+    QVERIFY(!otherInstance.errorText().isEmpty());
+    port.control.setPortOpen(false);
+    QCOMPARE(otherInstance.setPortOpen(true), CommNoError);
+}
+
+void SerialControlTest::receiveEventWaitsForThreshold() {
+    OpenPort port;
+    QSignalSpy events(&port.control, &SerialControl::OnComm);
+    QCOMPARE(port.control.setPortOpen(true), CommNoError);
+    port.control.setRThreshold(8);
+    port.device.write(QByteArray::fromHex("B10000060555"));
+    QVERIFY(!events.wait(150));
+    port.device.write(QByteArray::fromHex("AAFA"));
+    QVERIFY(events.wait(1000));
+    QCOMPARE(port.control.CommEvent(), int(comEvReceive));
+    QCOMPARE(port.control.InBufferCount(), 8);
+    QCOMPARE(port.control.Input(), QByteArray::fromHex("B10000060555AAFA"));
+    QCOMPARE(port.control.InBufferCount(), 0);
+}
+
+void SerialControlTest::requestArrivesIntactEveryTime() {
+    OpenPort port;
+    const QByteArray request = QByteArray::fromHex("A1000106055500AAFD0A0D1113FF");
+    int intact = 0;
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        QCOMPARE(port.control.setPortOpen(true), CommNoError);
+        port.control.setOutput(request);
+        port.control.setInBufferCount(0);
+        port.control.setOutBufferCount(0);
+        port.control.setPortOpen(false);
+        intact += port.device.read(int(request.size()), 1000) == request;
+    }
+    QCOMPARE(intact, 200);
+}
+
+void SerialControlTest::emptyingReceiveSideDropsStaleBytes() {
+    OpenPort port;
+    port.device.write(QByteArray::fromHex("B1B1B1")); // sent while the port was closed
+    QCOMPARE(port.control.setPortOpen(true), CommNoError);
+    port.control.setRThreshold(1);
+    port.control.setInBufferCount(0);
+    QSignalSpy events(&port.control, &SerialControl::OnComm);
+    port.device.write(QByteArray::fromHex("B2"));
+    QVERIFY(events.wait(1000));
+    QCOMPARE(port.control.Input(), QByteArray::fromHex("B2"));
+}
+
+void SerialControlTest::vanishedDeviceClosesThePort() {
+    OpenPort port;
+    QCOMPARE(port.control.setPortOpen(true), CommNoError);
+    port.control.setRThreshold(1);
+    port.device.unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(!port.control.PortOpen(), 2000);
+    QVERIFY(port.control.Input().isEmpty());
+    QCOMPARE(port.control.setPortOpen(true), CommInvalidPort); // the device is gone
+}
+
+QTEST_MAIN(SerialControlTest)
+#include "tst_serialcontrol.moc"
