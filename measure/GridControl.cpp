@@ -7,6 +7,8 @@
 GridControl::GridControl(QWidget *parent) : QTableWidget(parent) {
     horizontalHeader()->hide();
     verticalHeader()->hide();
+    // Row heights are designed in twips; the header's font-based minimum would override them.
+    verticalHeader()->setMinimumSectionSize(1);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
