@@ -98,6 +98,15 @@ public:
 
 private:
     // Helpers of link/ handlers.
+    void RecordCountHandle(int frameLength);
+    void RecordBlockHandle(int frameLength);
+    void RequestRecordBlock();
+    void DownloadEnd();
+    void SetReadCommand(bool enabled);
+    void SetOtherCommands(bool clearEnabled, bool saveprinthelpEnabled);
+    // Records asked for by the block request awaiting its answer, 0 when none is: a block
+    // answer is taken only in reply to one, and never for more records than it asked for.
+    int16_t blockRecordsAwaited = 0;
 
     // Helpers of measure/ handlers.
     void emptyGridRows(int fromRow, int toRow);

@@ -8,6 +8,7 @@ CommError FakeSerialControl::setPortOpen(bool wantOpen) {
             log << QStringLiteral("close");
         open = false;
         received.clear();
+        queuedOutput.clear();
         return CommNoError;
     }
     if (open)
@@ -32,7 +33,15 @@ void FakeSerialControl::setInBufferCount(int count) {
     log << QStringLiteral("clear in");
 }
 
-void FakeSerialControl::setOutBufferCount(int) { log << QStringLiteral("clear out"); }
+void FakeSerialControl::setOutBufferCount(int count) {
+    log << QStringLiteral("clear out");
+    if (count != 0 || queuedOutput.isEmpty())
+        return;
+    QByteArray request;
+    request.swap(queuedOutput);
+    if (onOutput)
+        onOutput(commPort, request);
+}
 
 QByteArray FakeSerialControl::Input() {
     log << QStringLiteral("input %1").arg(received.size());
@@ -45,21 +54,36 @@ void FakeSerialControl::setOutput(const QByteArray &bytes) {
     if (!open)
         return;
     log << QStringLiteral("output ") + QString::fromLatin1(bytes.toHex(' ').toUpper());
-    if (onOutput)
-        onOutput(commPort, bytes);
+    queuedOutput += bytes;
 }
 
 void FakeSerialControl::deliver(const QByteArray &bytes) {
+    arrive(bytes);
+    notifyReceived();
+}
+
+void FakeSerialControl::arrive(const QByteArray &bytes) {
+    if (open)
+        received += bytes;
+}
+
+void FakeSerialControl::notifyReceived() {
+    if (!open || received.size() < qMax<int>(1, threshold))
+        return;
+    commEvent = comEvReceive;
+    emit OnComm();
+}
+
+void FakeSerialControl::raiseEvent(int event, const QByteArray &bytes) {
     if (!open)
         return;
     received += bytes;
-    if (received.size() >= qMax<int>(1, threshold)) {
-        commEvent = comEvReceive;
-        emit OnComm();
-    }
+    commEvent = event;
+    emit OnComm();
 }
 
 void FakeSerialControl::unplug() {
     open = false;
     received.clear();
+    queuedOutput.clear();
 }

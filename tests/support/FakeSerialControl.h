@@ -27,7 +27,8 @@ public:
 
     // Outcome of opening each port; a port not listed has no device (CommInvalidPort).
     std::map<int, CommError> openOutcome;
-    // Called with every request written while the port is open, and the port it went to.
+    // Called with every request as it leaves for the device, and the port it went to. As with
+    // the Qt port, Output only queues the bytes; emptying the transmit side hands them over.
     std::function<void(int port, const QByteArray &request)> onOutput;
     // "open 3", "close", "threshold 8", "output A1 00 ...", "clear in", "clear out", "input 8"
     QStringList log;
@@ -35,6 +36,14 @@ public:
 
     // Bytes arriving from the device; OnComm fires once the threshold is reached.
     void deliver(const QByteArray &bytes);
+    // Bytes landing in the receive buffer with the event still to come (it comes from the
+    // event loop, after the handler that sent the request has returned).
+    void arrive(const QByteArray &bytes);
+    // The event for what has arrived, if the threshold is reached.
+    void notifyReceived();
+    // Bytes arriving with an event of the given code raised at once, whatever the threshold:
+    // a control that reports early, or an event that is not about received data.
+    void raiseEvent(int event, const QByteArray &bytes = {});
     // The device goes away: the port closes as an unplugged adapter would make it.
     void unplug();
 
@@ -43,5 +52,6 @@ private:
     bool open = false;
     int commEvent = 0;
     QByteArray received;
+    QByteArray queuedOutput;
     QString lastErrorText;
 };

@@ -1,0 +1,125 @@
+#include "support/ScriptedMeter.h"
+
+#include "support/FakePlatform.h"
+
+namespace {
+
+constexpr uint8_t ResponseStart = 0xB1;
+constexpr int RecordBytes = 32;
+const QByteArray NoiseBytes = QByteArray::fromHex("00FF13A1A5");
+
+QByteArray realtimePayload() {
+    QByteArray payload;
+    for (int item = 0; item < 4; ++item)
+        payload += char(item) + QByteArray(1, char(0)) + QByteArray("  1.25");
+    return payload;
+}
+
+} // namespace
+
+ScriptedMeter::ScriptedMeter(FakePlatform &platform, int port) : platform(platform), port(port) {
+    platform.serial->onOutput = [this](int requestPort, const QByteArray &request) {
+        if (requestPort != this->port)
+            return;
+        heard.push_back({this->platform.clock.now(), request});
+        if (fault == Fault::Silent)
+            return;
+        QByteArray bytes;
+        if (!scriptedAnswers.empty()) {
+            bytes = scriptedAnswers.front();
+            scriptedAnswers.pop_front();
+        } else {
+            bytes = answerTo(request);
+        }
+        answer(bytes);
+    };
+}
+
+QByteArray ScriptedMeter::frame(uint8_t type, const QByteArray &payload, uint8_t status) {
+    QByteArray bytes;
+    bytes += char(ResponseStart);
+    bytes += char(0x5A); // not examined by the program, but covered by the checksum
+    bytes += char(status);
+    bytes += char(payload.size() + 4);
+    bytes += char(type);
+    bytes += payload;
+    uint8_t checksum = 0;
+    for (qsizetype i = 1; i < bytes.size(); ++i)
+        checksum ^= uint8_t(bytes[i]);
+    bytes += char(checksum);
+    return bytes;
+}
+
+QByteArray ScriptedMeter::record(int number) {
+    QByteArray bytes;
+    bytes += char(0) + QByteArray(1, char(0)) + QByteArray::number(number).rightJustified(5, '0').prepend('R');
+    while (bytes.size() < RecordBytes)
+        bytes += char(0x20); // empty reading blocks
+    return bytes;
+}
+
+QByteArray ScriptedMeter::answerTo(const QByteArray &request) const {
+    switch (uint8_t(request[4])) {
+    case 1: {
+        const int first = uint8_t(request[5]) * 256 + uint8_t(request[6]);
+        const int count = uint8_t(request[7]) * 256 + uint8_t(request[8]);
+        QByteArray records;
+        for (int number = first; number < first + count; ++number)
+            records += record(number);
+        return frame(1, records);
+    }
+    case 2:
+        if (eightByteCount)
+            return frame(2, QByteArray{char(recordCount & 0xFF), char((recordCount >> 8) & 0xFF)});
+        return frame(2, QByteArray(1, char(recordCount)));
+    case 5:
+        return frame(5, QByteArray::fromHex("55AA"));
+    case 6:
+        return frame(6, realtimePayload());
+    default:
+        return frame(uint8_t(request[4]), QByteArray(1, char(0)));
+    }
+}
+
+std::vector<std::pair<int, int>> ScriptedMeter::recordRequests() const {
+    std::vector<std::pair<int, int>> requests;
+    for (const Heard &request : heard)
+        if (uint8_t(request.request[4]) == 1)
+            requests.emplace_back(uint8_t(request.request[5]) * 256 + uint8_t(request.request[6]),
+                                  uint8_t(request.request[7]) * 256 + uint8_t(request.request[8]));
+    return requests;
+}
+
+bool ScriptedMeter::listening() const {
+    // An answer reaches the program only while its port is still the one that is open.
+    return platform.serial->PortOpen() && platform.serial->CommPort() == port;
+}
+
+void ScriptedMeter::answer(const QByteArray &bytes) {
+    QByteArray sent = bytes;
+    if (fault == Fault::BadChecksum)
+        sent.back() = char(sent.back() ^ 0x01);
+    if (fault == Fault::Noise)
+        sent.prepend(NoiseBytes);
+    FakeSerialControl *serial = platform.serial;
+    if (fault == Fault::Split) {
+        const qsizetype half = sent.size() / 2;
+        for (const auto &[delay, part] : {std::pair{answerDelayMs, sent.left(half)},
+                                          std::pair{answerDelayMs + 1, sent.mid(half)}})
+            platform.clock.callAfter(delay, [this, serial, part = part] {
+                if (listening())
+                    serial->raiseEvent(comEvReceive, part);
+            });
+        return;
+    }
+    if (answerDelayMs == 0) {
+        // An instant answer is in the buffer before the sending handler has even returned.
+        serial->arrive(sent);
+        platform.clock.callAfter(0, [serial] { serial->notifyReceived(); });
+        return;
+    }
+    platform.clock.callAfter(answerDelayMs, [this, serial, sent] {
+        if (listening())
+            serial->deliver(sent);
+    });
+}

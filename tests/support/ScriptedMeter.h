@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+class FakePlatform;
+
+// A meter behind one port of the fake serial control. It answers each request it hears a few
+// virtual milliseconds later, the way the instrument does, unless a fault says otherwise.
+// Create it after the Form1 whose port it listens on.
+class ScriptedMeter {
+public:
+    enum class Fault {
+        None,
+        Silent,      // hears requests, answers nothing
+        BadChecksum, // the answer's last byte is wrong
+        Split,       // the answer arrives in two receive events, each below the threshold
+        Noise,       // bytes without a start byte come ahead of the answer
+    };
+
+    ScriptedMeter(FakePlatform &platform, int port);
+
+    // A response frame: start byte, any byte, status 0, length, type, payload, checksum.
+    static QByteArray frame(uint8_t type, const QByteArray &payload, uint8_t status = 0);
+    // Record number i, as its value reads in the grid: "R" and five digits.
+    static QByteArray record(int number);
+    // The answer this meter gives to a request, faults aside.
+    QByteArray answerTo(const QByteArray &request) const;
+
+    Fault fault = Fault::None;
+    // 0: the answer is buffered while the request is still being handed over.
+    int answerDelayMs = 5;
+    int recordCount = 0;
+    bool eightByteCount = true;
+    // Answers sent instead of the computed one, first come first used.
+    std::deque<QByteArray> scriptedAnswers;
+
+    struct Heard {
+        int64_t atMs;
+        QByteArray request;
+    };
+    std::vector<Heard> heard;
+    // Type-1 requests heard, as (first record, count).
+    std::vector<std::pair<int, int>> recordRequests() const;
+
+private:
+    bool listening() const;
+    void answer(const QByteArray &bytes);
+
+    FakePlatform &platform;
+    int port;
+};
