@@ -112,6 +112,10 @@ private:
     void emptyGridRows(int fromRow, int toRow);
 
     // Helpers of output/ handlers.
+    bool showSaveDialog(const QString &filter, const QString &firstTypeExt, const QString &otherTypeExt,
+                        bool snapshotForFirstType);
+    void reportSaveError(const QString &path, const QString &reason);
+    void reportPrintingError(const QString &reason);
 
     void createCommands();
     void createViews();

@@ -15,10 +15,12 @@ std::unique_ptr<SerialControl> QtPlatform::createSerialControl() {
 }
 
 std::unique_ptr<CommonDialog> QtPlatform::createCommonDialog(QWidget *owner) {
-    return std::make_unique<QtCommonDialog>(owner);
+    return std::make_unique<QtCommonDialog>(owner, sharedPrinter());
 }
 
-std::unique_ptr<PrinterControl> QtPlatform::createPrinter() { return std::make_unique<QtPrinterControl>(); }
+std::unique_ptr<PrinterControl> QtPlatform::createPrinter() {
+    return std::make_unique<QtPrinterControl>(sharedPrinter());
+}
 
 void QtPlatform::MsgBox(QWidget *owner, const MessageBoxRequest &request) {
     QMessageBox box(request.icon, request.title, request.text, QMessageBox::Ok, owner);

@@ -4,6 +4,9 @@
 
 // Error number of a dialog the user cancelled while CancelError was set.
 constexpr int cdlCancel = 32755;
+// Printer dialog flags: return a device context, and no page range.
+constexpr int cdlPDReturnDC = 256;
+constexpr int cdlPDNoPageNums = 8;
 
 // The one dialog control shared by both save dialogs and the printer dialog. Its properties
 // keep their values from one use to the next, as the save and print commands rely on.
@@ -21,6 +24,7 @@ public:
 
     // Each returns an error number: 0 when confirmed, cdlCancel when cancelled with
     // CancelError set, anything else for a failing dialog (errorDescription says why).
+    // A confirmed save dialog leaves the chosen path in FileName and the chosen type in FilterIndex.
     virtual int ShowSave() = 0;
     virtual int ShowPrinter() = 0;
     QString errorDescription;

@@ -2,15 +2,22 @@
 
 #include "output/CommonDialog.h"
 
+#include <memory>
+
+class QPrinter;
 class QWidget;
 
-// Placeholder until saving and printing land.
+// CommonDialog1 on Qt's file and print dialogs. The print dialog configures the printer that
+// the print object then prints on, so the user's choice is where the document goes.
 class QtCommonDialog final : public CommonDialog {
 public:
-    explicit QtCommonDialog(QWidget *owner) : owner(owner) {}
-    int ShowSave() override { return cdlCancel; }
-    int ShowPrinter() override { return cdlCancel; }
+    QtCommonDialog(QWidget *owner, std::shared_ptr<QPrinter> printer);
+    int ShowSave() override;
+    int ShowPrinter() override;
 
 private:
+    int cancelled() const { return CancelError ? cdlCancel : 0; }
+
     QWidget *owner;
+    std::shared_ptr<QPrinter> printer;
 };

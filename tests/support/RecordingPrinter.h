@@ -2,5 +2,19 @@
 
 #include "output/PrinterControl.h"
 
-// Placeholder double until printing lands.
-class RecordingPrinter final : public PrinterControl {};
+#include <QStringList>
+
+// The print object of the tests: logs "CurrentY 500", every printed line as its characters
+// ("line " + text) and "EndDoc". EndDoc answers with `refusal`, so a refusing printer is scripted.
+class RecordingPrinter final : public PrinterControl {
+public:
+    void setCurrentY(float twips) override { log << QStringLiteral("CurrentY %1").arg(double(twips)); }
+    void PrintLine(const TextLine &line) override { log << QStringLiteral("line ") + line.toString(); }
+    QString EndDoc() override {
+        log << QStringLiteral("EndDoc");
+        return refusal;
+    }
+
+    QStringList log;
+    QString refusal;
+};

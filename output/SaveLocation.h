@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// Where saves start: "c:\Quorilex" on Windows, the folder Quorilex in the user's home elsewhere.
+QString defaultSaveFolder();
+
+// "Quorilex" followed by the date as the short date format shows it, with every character that
+// a file name cannot hold (as "/" in 12/9/26) replaced by "-".
+QString defaultFileName(const QString &shortDate);

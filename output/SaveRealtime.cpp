@@ -1,0 +1,68 @@
+// The Save command, the realtime save and the save dialog both saves share.
+#include "app/Form1.h"
+
+#include "app/Platform.h"
+#include "output/CommonDialog.h"
+#include "output/SaveFile.h"
+#include "output/SaveLocation.h"
+#include "output/ViewContent.h"
+
+#include <QClipboard>
+#include <QDate>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLocale>
+
+void Form1::Button_save_Click() {
+    if (state.RealtimeView)
+        SaveRealtime();
+    else
+        SaveRecords();
+}
+
+void Form1::SaveRealtime() {
+    if (!showSaveDialog(QStringLiteral("jpg格式 (*.jpg)|*.jpg|txt格式 (*.txt)|*.txt|"),
+                        QStringLiteral(".jpg"), QStringLiteral(".txt"), true))
+        return;
+    const QString path = CommonDialog1->FileName;
+    const QString failure =
+        CommonDialog1->FilterIndex <= 1
+            ? saveJpeg(path, QGuiApplication::clipboard()->image())
+            : saveBytes(
+                  path,
+                  realtimeReadings(realtimeReadingLines(*this), TextLayout::TextFile).text().toLocal8Bit());
+    if (!failure.isEmpty())
+        reportSaveError(path, failure);
+}
+
+bool Form1::showSaveDialog(const QString &filter, const QString &firstTypeExt, const QString &otherTypeExt,
+                           bool snapshotForFirstType) {
+    const QString folder = defaultSaveFolder();
+    CommonDialog1->FileName =
+        defaultFileName(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    CommonDialog1->Filter = filter;
+    // The type of the last save of either view is the one the dialog offers first.
+    CommonDialog1->DefaultExt = CommonDialog1->FilterIndex <= 1 ? firstTypeExt : otherTypeExt;
+    CommonDialog1->InitDir = QDir::toNativeSeparators(folder);
+    if (!QDir().mkpath(folder))
+        reportSaveError(folder, QStringLiteral("The folder cannot be created."));
+    // Taken before the dialog opens so the picture shows the window without it.
+    if (snapshotForFirstType && CommonDialog1->FilterIndex <= 1)
+        QGuiApplication::clipboard()->setImage(grab().toImage());
+    CommonDialog1->CancelError = true;
+    const int error = CommonDialog1->ShowSave();
+    if (error == cdlCancel)
+        return false;
+    if (error != 0) {
+        reportSaveError(CommonDialog1->FileName, CommonDialog1->errorDescription);
+        return false;
+    }
+    return true;
+}
+
+void Form1::reportSaveError(const QString &path, const QString &reason) {
+    platform.Beep();
+    platform.MsgBox(this, {QStringLiteral("Cannot save %1").arg(QDir::toNativeSeparators(path)) +
+                               QStringLiteral("\r\n") + reason,
+                           QStringLiteral("Saving Error!"), QMessageBox::Warning});
+}
