@@ -1,0 +1,200 @@
+// One exchange with the meter: sending a request, taking and checking its answer.
+#include "LinkFixture.h"
+
+#include "app/TimerControl.h"
+#include "support/VirtualClock.h"
+
+#include <QLabel>
+#include <QTest>
+
+namespace {
+
+const QString InitialValue = QStringLiteral("0.00mA");
+
+// One reading (item 1, unit 0, "  2.50") and three empty blocks.
+QByteArray realtimeAnswer() { return ScriptedMeter::frame(6, QByteArray("\x01\x00  2.50", 8) + QByteArray(24, '\x20')); }
+
+} // namespace
+
+class Exchange : public QObject {
+    Q_OBJECT
+private slots:
+    void sendOrder();
+    void typeWithoutFrame_data();
+    void typeWithoutFrame();
+    void sendingDiscardsPartialAnswer();
+    void instantAnswerIsHeard();
+    void answer_data();
+    void answer();
+    void splitAnswerNeverHandled();
+    void otherEventsIgnored();
+    void anyEventCompletesBeforeFirstRequest();
+};
+
+void Exchange::sendOrder() {
+    LinkFixture link(1);
+    link.form.ComOpen(1);
+    link.form.Timer_timeout->setEnabled(false);
+    link.serial.log.clear();
+
+    link.form.SendCommand(1, 6, 0, 0, 0);
+    // The receive side is emptied before the queued request is handed over.
+    QCOMPARE(link.serial.log,
+             QStringList({"threshold 38", "output A1 00 01 04 06 03", "clear in", "clear out"}));
+    QCOMPARE(int(link.form.state.RxExpectLen), 38);
+    QCOMPARE(int(link.form.state.LinkStatus), int(LinkAwaiting));
+    QCOMPARE(int(link.form.state.RxCount), 0);
+    QVERIFY(link.form.Timer_timeout->Enabled());
+    QCOMPARE(static_cast<VirtualTimer *>(link.form.Timer_timeout.get())->dueAt(), link.platform.clock.now() + 2500);
+}
+
+void Exchange::typeWithoutFrame_data() {
+    QTest::addColumn<int>("type");
+    QTest::newRow("type 0") << 0;
+    QTest::newRow("type 7") << 7;
+}
+
+void Exchange::typeWithoutFrame() {
+    QFETCH(int, type);
+    LinkFixture link(1);
+    link.meter.fault = ScriptedMeter::Fault::Silent;
+    link.form.ComOpen(1);
+    link.form.SendCommand(1, 5, 0, 0, 0);
+    link.form.Timer_timeout->setEnabled(false);
+    link.form.state.LinkStatus = LinkTimedOut;
+    link.serial.log.clear();
+
+    link.form.SendCommand(1, uint8_t(type), 0, 3, 0);
+    QCOMPARE(link.serial.log, QStringList({"clear in", "clear out"}));
+    QCOMPARE(int(link.form.state.RxExpectLen), 8);
+    QCOMPARE(link.serial.threshold, int16_t(8));
+    QCOMPARE(int(link.form.state.LinkStatus), int(LinkAwaiting));
+    QVERIFY(link.form.Timer_timeout->Enabled());
+    QCOMPARE(link.meter.heard.size(), size_t(1));
+}
+
+void Exchange::sendingDiscardsPartialAnswer() {
+    LinkFixture link(1);
+    link.meter.fault = ScriptedMeter::Fault::Silent;
+    link.form.ComOpen(1);
+    link.form.SendCommand(1, 6, 0, 0, 0);
+    link.serial.deliver(realtimeAnswer().left(20));
+    QCOMPARE(link.serial.InBufferCount(), 20);
+    link.form.SendCommand(1, 6, 0, 0, 0);
+    QCOMPARE(link.serial.InBufferCount(), 0);
+}
+
+// A meter that answers while the request is still being handed over (a simulator on a
+// pseudo-terminal does) must be heard: its answer is not thrown away with stale input.
+void Exchange::instantAnswerIsHeard() {
+    LinkFixture link(1);
+    link.meter.answerDelayMs = 0;
+    QVERIFY(link.findMeter());
+    QVERIFY(link.advanceToNextRequest());
+    link.platform.clock.advance(0);
+    QCOMPARE(int(link.form.state.LinkStatus), int(LinkVerified));
+    QVERIFY(link.form.Lab_value[0]->text() != InitialValue);
+}
+
+void Exchange::answer_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("linkStatus");
+    QTest::addColumn<bool>("timeoutStopped");
+    QTest::addColumn<bool>("readingsShown");
+    QTest::addColumn<int>("type3Value");
+
+    const QByteArray good = realtimeAnswer();
+    const QByteArray payload(32, '\x20');
+    QByteArray badChecksum = good;
+    badChecksum.back() = char(badChecksum.back() ^ 0xFF);
+    QByteArray lengthPastData = good;
+    lengthPastData[3] = char(0x40);
+
+    QTest::newRow("realtime") << good << 2 << true << true << 0;
+    QTest::newRow("noise ahead") << QByteArray::fromHex("0013A1FF") + good << 2 << true << true << 0;
+    QTest::newRow("bytes after it beyond RxFrame") << good + QByteArray(100, '\xB1') << 2 << true << true << 0;
+    QTest::newRow("bad checksum") << badChecksum << 3 << false << false << 0;
+    QTest::newRow("status 1") << ScriptedMeter::frame(6, payload, 1) << 1 << false << false << 0;
+    QTest::newRow("no start byte") << QByteArray(40, '\0') << 1 << false << false << 0;
+    QTest::newRow("length past data") << lengthPastData << 1 << false << false << 0;
+    QTest::newRow("longer than RxFrame") << ScriptedMeter::frame(6, QByteArray(116, '\x20')) << 1 << false << false
+                                         << 0;
+    QTest::newRow("more than 255 bytes") << good + QByteArray(230, '\x20') << 1 << false << false << 0;
+    QTest::newRow("realtime too short") << ScriptedMeter::frame(6, QByteArray(20, '\x20')) + QByteArray(12, '\0')
+                                        << 2 << false << false << 0;
+    QTest::newRow("unlisted type 7") << ScriptedMeter::frame(7, payload) << 2 << false << false << 0;
+    QTest::newRow("type 4") << ScriptedMeter::frame(4, payload) << 2 << true << false << 0;
+    QTest::newRow("type F1") << ScriptedMeter::frame(0xF1, payload) << 2 << true << false << 0;
+    QTest::newRow("type 3") << ScriptedMeter::frame(3, QByteArray(1, '\x2A') + payload.left(31)) << 2 << true << false
+                            << 0x2A;
+    QTest::newRow("block nobody asked for") << ScriptedMeter::frame(1, ScriptedMeter::record(0)) << 2 << false
+                                            << false << 0;
+}
+
+void Exchange::answer() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, linkStatus);
+    QFETCH(bool, timeoutStopped);
+    QFETCH(bool, readingsShown);
+    QFETCH(int, type3Value);
+    LinkFixture link(1);
+    QVERIFY(link.findMeter());
+    link.form.Lab_rtsta->setText(QStringLiteral("Unconnected"));
+    link.meter.scriptedAnswers.push_back(bytes);
+
+    QVERIFY(link.advanceToNextRequest());
+    link.platform.clock.advance(10);
+    Form1 &form = link.form;
+    // Every receive event says the meter is there, whatever becomes of its bytes.
+    QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Connected"));
+    QVERIFY(!link.serial.PortOpen());
+    QCOMPARE(int(form.state.LinkStatus), linkStatus);
+    QCOMPARE(form.Timer_timeout->Enabled(), !timeoutStopped);
+    QCOMPARE(form.Lab_value[0]->text() != InitialValue, readingsShown);
+    QCOMPARE(int(form.state.Type3Value), type3Value);
+    QCOMPARE(form.state.RxCount, uint8_t(std::min<qsizetype>(bytes.size(), 255)));
+
+    // A dropped answer is reported by the time-out of its request, whatever the later polls.
+    link.meter.fault = ScriptedMeter::Fault::Silent;
+    link.platform.clock.advance(2490);
+    QCOMPARE(form.Lab_rtsta->text(), QString::fromLatin1(timeoutStopped ? "Connected" : "Unconnected"));
+}
+
+void Exchange::splitAnswerNeverHandled() {
+    LinkFixture link(1);
+    QVERIFY(link.findMeter());
+    link.meter.fault = ScriptedMeter::Fault::Split;
+    QVERIFY(link.advanceToNextRequest());
+    const int64_t sentAt = link.platform.clock.now();
+
+    link.platform.clock.advance(10);
+    Form1 &form = link.form;
+    QCOMPARE(int(form.state.RxCount), 19);
+    QVERIFY(link.serial.PortOpen());
+    QCOMPARE(int(form.state.LinkStatus), int(LinkAwaiting));
+    QCOMPARE(form.Lab_value[0]->text(), InitialValue);
+
+    link.platform.clock.advance(sentAt + 2500 - link.platform.clock.now());
+    QCOMPARE(int(form.state.LinkStatus), int(LinkTimedOut));
+    QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
+}
+
+void Exchange::otherEventsIgnored() {
+    LinkFixture link(1);
+    link.form.ComOpen(1);
+    link.serial.raiseEvent(3, realtimeAnswer());
+    QVERIFY(link.serial.PortOpen());
+    QCOMPARE(int(link.form.state.RxCount), 0);
+    QCOMPARE(link.form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
+}
+
+void Exchange::anyEventCompletesBeforeFirstRequest() {
+    LinkFixture link(1);
+    link.form.ComOpen(1);
+    link.serial.raiseEvent(comEvReceive, QByteArray(1, '\0'));
+    QVERIFY(!link.serial.PortOpen());
+    QCOMPARE(int(link.form.state.LinkStatus), int(LinkIdle));
+}
+
+QTEST_MAIN(Exchange)
+#include "tst_exchange.moc"
