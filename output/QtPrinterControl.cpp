@@ -1,5 +1,6 @@
 #include "output/QtPrinterControl.h"
 
+#include <QFont>
 #include <QFontMetricsF>
 #include <QPrinter>
 

@@ -25,12 +25,13 @@ void Form1::SaveRealtime() {
                         QStringLiteral(".jpg"), QStringLiteral(".txt"), true))
         return;
     const QString path = CommonDialog1->FileName;
-    const QString failure =
-        CommonDialog1->FilterIndex <= 1
-            ? saveJpeg(path, QGuiApplication::clipboard()->image())
-            : saveBytes(
-                  path,
-                  realtimeReadings(realtimeReadingLines(*this), TextLayout::TextFile).text().toLocal8Bit());
+    QString failure;
+    if (CommonDialog1->FilterIndex <= 1) {
+        failure = saveJpeg(path, QGuiApplication::clipboard()->image());
+    } else {
+        const TabStopWriter readings = realtimeReadings(realtimeReadingLines(*this), TextLayout::TextFile);
+        failure = saveBytes(path, readings.text().toLocal8Bit());
+    }
     if (!failure.isEmpty())
         reportSaveError(path, failure);
 }
