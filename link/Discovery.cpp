@@ -15,8 +15,9 @@ constexpr int16_t LastPort = 16;
 
 QString portCaption(int16_t portNumber, CommError error) {
     const bool unviable = error == CommInvalidPort || error == CommPortAlreadyOpen;
-    return QStringLiteral("COM%1%2").arg(portNumber).arg(unviable ? QStringLiteral("Unviable")
-                                                                  : QStringLiteral(" Open"));
+    return QStringLiteral("COM%1%2")
+        .arg(portNumber)
+        .arg(unviable ? QStringLiteral("Unviable") : QStringLiteral(" Open"));
 }
 
 } // namespace

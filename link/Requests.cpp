@@ -19,7 +19,8 @@ void appendWord(std::vector<uint8_t> &frame, int16_t value) {
 
 } // namespace
 
-std::optional<Request> buildRequest(uint8_t command, uint8_t type, int16_t start, int16_t count, uint8_t param) {
+std::optional<Request> buildRequest(uint8_t command, uint8_t type, int16_t start, int16_t count,
+                                    uint8_t param) {
     const int16_t firstRecord = std::clamp<int16_t>(start, 0, LastRecordNumber);
     const int16_t recordsLeft = int16_t(LastRecordNumber + 1 - firstRecord);
     const int16_t records = std::min({std::max<int16_t>(count, 0), RecordsPerBlock, recordsLeft});

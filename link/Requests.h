@@ -18,4 +18,5 @@ struct Request {
 // The request frame of a type 1..6 with its answer length; no request for any other type.
 // Start and count matter only to type 1 and are capped to the addressable records
 // (a negative value counts as 0); param matters only to type 4.
-std::optional<Request> buildRequest(uint8_t command, uint8_t type, int16_t start, int16_t count, uint8_t param);
+std::optional<Request> buildRequest(uint8_t command, uint8_t type, int16_t start, int16_t count,
+                                    uint8_t param);

@@ -52,7 +52,9 @@ bool isHandledAnswer(uint8_t type, int length) {
     }
 }
 
-int recordsInBlock(int length) { return (length - BlockOverhead) / RecordBytes; }
+int recordsInBlock(int length) {
+    return (length - BlockOverhead) / RecordBytes;
+}
 
 std::optional<int16_t> downloadRecordCount(const uint8_t *frame, int length) {
     int reported = 0;

@@ -1,6 +1,8 @@
 #include "support/FakeSerialControl.h"
 
-void FakeSerialControl::setCommPort(int16_t port) { commPort = port; }
+void FakeSerialControl::setCommPort(int16_t port) {
+    commPort = port;
+}
 
 CommError FakeSerialControl::setPortOpen(bool wantOpen) {
     if (!wantOpen) {

@@ -52,7 +52,8 @@ QByteArray ScriptedMeter::frame(uint8_t type, const QByteArray &payload, uint8_t
 
 QByteArray ScriptedMeter::record(int number) {
     QByteArray bytes;
-    bytes += char(0) + QByteArray(1, char(0)) + QByteArray::number(number).rightJustified(5, '0').prepend('R');
+    bytes +=
+        char(0) + QByteArray(1, char(0)) + QByteArray::number(number).rightJustified(5, '0').prepend('R');
     while (bytes.size() < RecordBytes)
         bytes += char(0x20); // empty reading blocks
     return bytes;
@@ -70,7 +71,7 @@ QByteArray ScriptedMeter::answerTo(const QByteArray &request) const {
     }
     case 2:
         if (eightByteCount)
-            return frame(2, QByteArray{char(recordCount & 0xFF), char((recordCount >> 8) & 0xFF)});
+            return frame(2, QByteArray(1, char(recordCount & 0xFF)) + char((recordCount >> 8) & 0xFF));
         return frame(2, QByteArray(1, char(recordCount)));
     case 5:
         return frame(5, QByteArray::fromHex("55AA"));
@@ -104,8 +105,8 @@ void ScriptedMeter::answer(const QByteArray &bytes) {
     FakeSerialControl *serial = platform.serial;
     if (fault == Fault::Split) {
         const qsizetype half = sent.size() / 2;
-        for (const auto &[delay, part] : {std::pair{answerDelayMs, sent.left(half)},
-                                          std::pair{answerDelayMs + 1, sent.mid(half)}})
+        for (const auto &[delay, part] :
+             {std::pair{answerDelayMs, sent.left(half)}, std::pair{answerDelayMs + 1, sent.mid(half)}})
             platform.clock.callAfter(delay, [this, serial, part = part] {
                 if (listening())
                     serial->raiseEvent(comEvReceive, part);

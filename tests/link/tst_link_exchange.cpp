@@ -12,7 +12,9 @@ namespace {
 const QString InitialValue = QStringLiteral("0.00mA");
 
 // One reading (item 1, unit 0, "  2.50") and three empty blocks.
-QByteArray realtimeAnswer() { return ScriptedMeter::frame(6, QByteArray("\x01\x00  2.50", 8) + QByteArray(24, '\x20')); }
+QByteArray realtimeAnswer() {
+    return ScriptedMeter::frame(6, QByteArray("\x01\x00  2.50", 8) + QByteArray(24, '\x20'));
+}
 
 } // namespace
 
@@ -45,7 +47,8 @@ void Exchange::sendOrder() {
     QCOMPARE(int(link.form.state.LinkStatus), int(LinkAwaiting));
     QCOMPARE(int(link.form.state.RxCount), 0);
     QVERIFY(link.form.Timer_timeout->Enabled());
-    QCOMPARE(static_cast<VirtualTimer *>(link.form.Timer_timeout.get())->dueAt(), link.platform.clock.now() + 2500);
+    QCOMPARE(static_cast<VirtualTimer *>(link.form.Timer_timeout.get())->dueAt(),
+             link.platform.clock.now() + 2500);
 }
 
 void Exchange::typeWithoutFrame_data() {
@@ -112,23 +115,24 @@ void Exchange::answer_data() {
 
     QTest::newRow("realtime") << good << 2 << true << true << 0;
     QTest::newRow("noise ahead") << QByteArray::fromHex("0013A1FF") + good << 2 << true << true << 0;
-    QTest::newRow("bytes after it beyond RxFrame") << good + QByteArray(100, '\xB1') << 2 << true << true << 0;
+    QTest::newRow("bytes after it beyond RxFrame")
+        << good + QByteArray(100, '\xB1') << 2 << true << true << 0;
     QTest::newRow("bad checksum") << badChecksum << 3 << false << false << 0;
     QTest::newRow("status 1") << ScriptedMeter::frame(6, payload, 1) << 1 << false << false << 0;
     QTest::newRow("no start byte") << QByteArray(40, '\0') << 1 << false << false << 0;
     QTest::newRow("length past data") << lengthPastData << 1 << false << false << 0;
-    QTest::newRow("longer than RxFrame") << ScriptedMeter::frame(6, QByteArray(116, '\x20')) << 1 << false << false
-                                         << 0;
+    QTest::newRow("longer than RxFrame")
+        << ScriptedMeter::frame(6, QByteArray(116, '\x20')) << 1 << false << false << 0;
     QTest::newRow("more than 255 bytes") << good + QByteArray(230, '\x20') << 1 << false << false << 0;
-    QTest::newRow("realtime too short") << ScriptedMeter::frame(6, QByteArray(20, '\x20')) + QByteArray(12, '\0')
-                                        << 2 << false << false << 0;
+    QTest::newRow("realtime too short")
+        << ScriptedMeter::frame(6, QByteArray(20, '\x20')) + QByteArray(12, '\0') << 2 << false << false << 0;
     QTest::newRow("unlisted type 7") << ScriptedMeter::frame(7, payload) << 2 << false << false << 0;
     QTest::newRow("type 4") << ScriptedMeter::frame(4, payload) << 2 << true << false << 0;
     QTest::newRow("type F1") << ScriptedMeter::frame(0xF1, payload) << 2 << true << false << 0;
-    QTest::newRow("type 3") << ScriptedMeter::frame(3, QByteArray(1, '\x2A') + payload.left(31)) << 2 << true << false
-                            << 0x2A;
-    QTest::newRow("block nobody asked for") << ScriptedMeter::frame(1, ScriptedMeter::record(0)) << 2 << false
-                                            << false << 0;
+    QTest::newRow("type 3") << ScriptedMeter::frame(3, QByteArray(1, '\x2A') + payload.left(31)) << 2 << true
+                            << false << 0x2A;
+    QTest::newRow("block nobody asked for")
+        << ScriptedMeter::frame(1, ScriptedMeter::record(0)) << 2 << false << false << 0;
 }
 
 void Exchange::answer() {
@@ -197,4 +201,4 @@ void Exchange::anyEventCompletesBeforeFirstRequest() {
 }
 
 QTEST_MAIN(Exchange)
-#include "tst_exchange.moc"
+#include "tst_link_exchange.moc"

@@ -142,4 +142,4 @@ void Discovery::wrongLinkAnswerKeepsProbing() {
 }
 
 QTEST_MAIN(Discovery)
-#include "tst_discovery.moc"
+#include "tst_link_discovery.moc"

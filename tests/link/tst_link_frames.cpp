@@ -10,9 +10,13 @@ Q_DECLARE_METATYPE(FrameVerdict)
 
 namespace {
 
-const uint8_t *bytesOf(const QByteArray &bytes) { return reinterpret_cast<const uint8_t *>(bytes.constData()); }
+const uint8_t *bytesOf(const QByteArray &bytes) {
+    return reinterpret_cast<const uint8_t *>(bytes.constData());
+}
 
-QByteArray hex(const char *text) { return QByteArray::fromHex(text); }
+QByteArray hex(const char *text) {
+    return QByteArray::fromHex(text);
+}
 
 } // namespace
 
@@ -48,8 +52,10 @@ void LinkFrames::requestFrame_data() {
     QTest::newRow("count 0") << 1 << 0 << 0 << 0 << hex("A1 00 01 08 01 00 00 00 00 08") << 6;
     QTest::newRow("start above a byte") << 1 << 198 << 3 << 0 << hex("A1 00 01 08 01 00 C6 00 03 CD") << 102;
     QTest::newRow("start 256 capped") << 1 << 256 << 1 << 0 << hex("A1 00 01 08 01 00 C8 00 01 C1") << 38;
-    QTest::newRow("negative start and count") << 1 << -5 << -1 << 0 << hex("A1 00 01 08 01 00 00 00 00 08") << 6;
-    QTest::newRow("largest start and count") << 1 << 32767 << 32767 << 0 << hex("A1 00 01 08 01 00 C8 00 01 C1") << 38;
+    QTest::newRow("negative start and count")
+        << 1 << -5 << -1 << 0 << hex("A1 00 01 08 01 00 00 00 00 08") << 6;
+    QTest::newRow("largest start and count")
+        << 1 << 32767 << 32767 << 0 << hex("A1 00 01 08 01 00 C8 00 01 C1") << 38;
     QTest::newRow("record count") << 2 << 0 << 0 << 0 << hex("A1 00 01 04 02 07") << 7;
     QTest::newRow("record count ignores start") << 2 << 7 << 3 << 9 << hex("A1 00 01 04 02 07") << 7;
     QTest::newRow("type 3") << 3 << 0 << 0 << 0 << hex("A1 00 FF 04 03 F8") << 7;
@@ -105,12 +111,13 @@ void LinkFrames::checkFrame_data() {
     QTest::newRow("five bytes from start") << link.left(5) << 5 << FrameVerdict::NoFrame << 0 << 0;
     QTest::newRow("length past data") << link.left(7) << 7 << FrameVerdict::Incomplete << 0 << 0;
     QTest::newRow("frame beyond counted bytes") << link << 7 << FrameVerdict::Incomplete << 0 << 0;
-    QTest::newRow("length 255 in 6 bytes") << hex("B1 00 00 FF 05 00") << 6 << FrameVerdict::Incomplete << 0 << 0;
+    QTest::newRow("length 255 in 6 bytes")
+        << hex("B1 00 00 FF 05 00") << 6 << FrameVerdict::Incomplete << 0 << 0;
     QTest::newRow("length byte too small") << tooShortForType << 6 << FrameVerdict::BadLength << 0 << 4;
     QTest::newRow("121 bytes") << longest << 121 << FrameVerdict::Verified << 0 << 121;
     QTest::newRow("122 bytes") << tooLong << 122 << FrameVerdict::BadLength << 0 << 122;
-    QTest::newRow("status not 0") << ScriptedMeter::frame(5, hex("55AA"), 1) << 8 << FrameVerdict::BadStatus << 0
-                                  << 8;
+    QTest::newRow("status not 0") << ScriptedMeter::frame(5, hex("55AA"), 1) << 8 << FrameVerdict::BadStatus
+                                  << 0 << 8;
     QTest::newRow("bad checksum") << badChecksum << 8 << FrameVerdict::BadChecksum << 0 << 8;
     QTest::newRow("first start byte wins") << hex("B1") + link << 9 << FrameVerdict::BadLength << 0 << 2;
 }
@@ -216,4 +223,4 @@ void LinkFrames::randomBytesStayInBounds() {
 }
 
 QTEST_GUILESS_MAIN(LinkFrames)
-#include "tst_linkframes.moc"
+#include "tst_link_frames.moc"

@@ -1,0 +1,208 @@
+// The record download: the count answer, block after block into the grid, and how it ends.
+#include "LinkFixture.h"
+
+#include "app/TabStrip.h"
+#include "app/TimerControl.h"
+#include "measure/GridControl.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// Found in the Record view, with the meter holding `records`; Read clicked.
+struct Download : LinkFixture {
+    Download(int records, bool eightByteCount) {
+        meter.recordCount = records;
+        meter.eightByteCount = eightByteCount;
+    }
+    bool start() {
+        if (!findMeter())
+            return false;
+        clickTab(2);
+        form.Button_read_Click();
+        return true;
+    }
+    // Runs until the tab strip comes back, which every end of a download does.
+    bool runToEnd() {
+        for (int step = 0; step < 1000 && !form.TabStrip1->isEnabled(); ++step)
+            platform.clock.advance(10);
+        return form.TabStrip1->isEnabled();
+    }
+    QString recordNumber(int record) const { return form.DataGrid->TextMatrix(2 * record, 0); }
+    QString recordValue(int record) const { return form.DataGrid->TextMatrix(2 * record + 1, 1); }
+};
+
+void verifyCommandsRestored(Form1 &form) {
+    QVERIFY(form.Button_read->isEnabled() && form.menuread->isEnabled());
+    QVERIFY(form.Button_save->isEnabled() && form.menusave->isEnabled());
+    QVERIFY(form.Button_clear->isEnabled() && form.menuclear->isEnabled());
+    QVERIFY(form.Button_print->isEnabled() && form.menuprint->isEnabled());
+    QVERIFY(form.Button_help->isEnabled() && form.menuhelp->menuAction()->isEnabled());
+    QVERIFY(form.TabStrip1->isEnabled());
+    QVERIFY(form.Timer_real->Enabled());
+    QVERIFY(form.Progress_read->isHidden());
+    QCOMPARE(int(form.state.RecordBlocks), 0);
+}
+
+} // namespace
+
+class DownloadTest : public QObject {
+    Q_OBJECT
+private slots:
+    void wholeDownload_data();
+    void wholeDownload();
+    void noRecords_data();
+    void noRecords();
+    void progressDuringDownload();
+    void brokenOffDownloadKeepsRows();
+    void lateBlockAfterTimeoutIgnored();
+    void extraRecordsInBlockIgnored();
+};
+
+void DownloadTest::wholeDownload_data() {
+    QTest::addColumn<int>("records");
+    QTest::addColumn<bool>("eightByteCount");
+    QTest::addColumn<int>("downloaded");
+
+    QTest::newRow("1, 7-byte count") << 1 << false << 1;
+    QTest::newRow("3, 7-byte count") << 3 << false << 3;
+    QTest::newRow("4, 8-byte count") << 4 << true << 4;
+    QTest::newRow("7, 7-byte count") << 7 << false << 7;
+    QTest::newRow("128") << 128 << true << 128;
+    QTest::newRow("200, 8-byte count") << 200 << true << 200;
+    QTest::newRow("201") << 201 << true << 201;
+    QTest::newRow("255, 7-byte count") << 255 << false << 201;
+    QTest::newRow("258") << 258 << true << 201;
+    QTest::newRow("32768") << 32768 << true << 201;
+    QTest::newRow("65535") << 65535 << true << 201;
+}
+
+void DownloadTest::wholeDownload() {
+    QFETCH(int, records);
+    QFETCH(bool, eightByteCount);
+    QFETCH(int, downloaded);
+    Download download(records, eightByteCount);
+    QVERIFY(download.start());
+    QVERIFY(download.runToEnd());
+
+    // Every record asked for once, in order, at most three at a time, none past the last.
+    const auto requests = download.meter.recordRequests();
+    int next = 0;
+    for (const auto &[first, count] : requests) {
+        QCOMPARE(first, next);
+        QVERIFY(count >= 1 && count <= 3);
+        next += count;
+    }
+    QCOMPARE(next, downloaded);
+
+    Form1 &form = download.form;
+    for (int record = 0; record < downloaded; ++record) {
+        QCOMPARE(download.recordNumber(record), QStringLiteral("NO.%1").arg(record + 1));
+        QVERIFY2(download.recordValue(record).startsWith(QString::asprintf("R%05d", record)),
+                 qPrintable(download.recordValue(record)));
+    }
+    QCOMPARE(form.Progress_read->maximum(), downloaded);
+    QCOMPARE(form.Progress_read->value(), downloaded);
+    verifyCommandsRestored(form);
+    QVERIFY(download.platform.messages.empty());
+    QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Connected"));
+}
+
+void DownloadTest::noRecords_data() {
+    QTest::addColumn<bool>("eightByteCount");
+    QTest::newRow("7-byte count") << false;
+    QTest::newRow("8-byte count") << true;
+}
+
+void DownloadTest::noRecords() {
+    QFETCH(bool, eightByteCount);
+    Download download(0, eightByteCount);
+    QVERIFY(download.start());
+    QVERIFY(download.runToEnd());
+
+    QVERIFY(download.meter.recordRequests().empty());
+    QCOMPARE(download.platform.messages.size(), size_t(1));
+    QCOMPARE(download.platform.messages[0].text,
+             QStringLiteral("The record number is 0 in the machine\uFF01"));
+    verifyCommandsRestored(download.form);
+}
+
+void DownloadTest::progressDuringDownload() {
+    Download download(7, false);
+    QVERIFY(download.start());
+    QList<int> values;
+    QObject::connect(download.form.Progress_read, &QProgressBar::valueChanged,
+                     [&values](int value) { values << value; });
+    QVERIFY(download.runToEnd());
+    QCOMPARE(values, QList<int>({0, 3, 6, 7}));
+}
+
+void DownloadTest::brokenOffDownloadKeepsRows() {
+    Download download(7, true);
+    QVERIFY(download.start());
+    // Answer the count and the first block, then fall silent.
+    while (download.meter.recordRequests().empty())
+        download.platform.clock.advance(1);
+    download.meter.fault = ScriptedMeter::Fault::Silent;
+    while (download.meter.recordRequests().size() < 2)
+        download.platform.clock.advance(1);
+    const int64_t askedAt = download.platform.clock.now();
+    download.platform.clock.advance(2499);
+    QVERIFY(!download.form.TabStrip1->isEnabled());
+    QVERIFY(!download.form.Progress_read->isHidden());
+    download.platform.clock.advance(1);
+
+    Form1 &form = download.form;
+    QCOMPARE(download.platform.clock.now(), askedAt + 2500);
+    QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
+    verifyCommandsRestored(form);
+    QCOMPARE(download.recordNumber(2), QStringLiteral("NO.3"));
+    QVERIFY(download.recordValue(2).startsWith(QStringLiteral("R00002")));
+
+    // A new Read starts over from the count and brings every record.
+    download.meter.fault = ScriptedMeter::Fault::None;
+    download.form.Button_read_Click();
+    QVERIFY(download.runToEnd());
+    const auto requests = download.meter.recordRequests();
+    QCOMPARE(requests.size(), size_t(2 + 3));
+    QCOMPARE(requests[2], std::make_pair(0, 3));
+    QCOMPARE(download.recordNumber(6), QStringLiteral("NO.7"));
+}
+
+// A block that arrives after its request timed out would be taken for the first block of a
+// download that is no longer running.
+void DownloadTest::lateBlockAfterTimeoutIgnored() {
+    Download download(7, false);
+    QVERIFY(download.start());
+    while (download.meter.recordRequests().empty())
+        download.platform.clock.advance(1);
+    download.meter.answerDelayMs = 2600;
+    while (download.meter.recordRequests().size() < 2)
+        download.platform.clock.advance(1);
+    download.platform.clock.advance(2700);
+
+    QCOMPARE(download.recordValue(0).left(6), QStringLiteral("R00000"));
+    QCOMPARE(download.meter.recordRequests().size(), size_t(2));
+    QCOMPARE(int(download.form.state.RecordBlocks), 0);
+}
+
+void DownloadTest::extraRecordsInBlockIgnored() {
+    Download download(4, true);
+    QVERIFY(download.start());
+    while (download.meter.recordRequests().empty())
+        download.platform.clock.advance(1);
+    // The last block asks for one record; the meter sends three.
+    download.meter.scriptedAnswers = {ScriptedMeter::frame(
+        1, ScriptedMeter::record(3) + ScriptedMeter::record(4) + ScriptedMeter::record(5))};
+    QVERIFY(download.runToEnd());
+    QCOMPARE(download.form.DataGrid->Rows(), 2 * 4);
+    QVERIFY(download.recordValue(3).startsWith(QStringLiteral("R00003")));
+}
+
+QTEST_MAIN(DownloadTest)
+#include "tst_link_download.moc"

@@ -1,0 +1,191 @@
+// Polling, the Read command's wait for a free link, and the response time-out.
+#include "LinkFixture.h"
+
+#include "app/TabStrip.h"
+#include "app/TimerControl.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+std::vector<int64_t> requestTimes(const ScriptedMeter &meter, int type) {
+    std::vector<int64_t> times;
+    for (const ScriptedMeter::Heard &request : meter.heard)
+        if (request.request[4] == char(type))
+            times.push_back(request.atMs);
+    return times;
+}
+
+bool timedOutAt(LinkFixture &link, int64_t moment) {
+    link.platform.clock.advance(moment - 1 - link.platform.clock.now());
+    const bool before = link.form.state.LinkStatus == LinkTimedOut;
+    link.platform.clock.advance(1);
+    return !before && link.form.state.LinkStatus == LinkTimedOut;
+}
+
+bool commandsFrozen(Form1 &form) {
+    return !form.Button_read->isEnabled() && !form.Button_save->isEnabled() &&
+           !form.Button_clear->isEnabled() && !form.Button_print->isEnabled() &&
+           !form.Button_help->isEnabled() && !form.menuread->isEnabled() && !form.menusave->isEnabled() &&
+           !form.menuclear->isEnabled() && !form.menuprint->isEnabled() &&
+           !form.menuhelp->menuAction()->isEnabled() && !form.TabStrip1->isEnabled() &&
+           form.Button_close->isEnabled() && form.menuclose->isEnabled();
+}
+
+} // namespace
+
+class Polling : public QObject {
+    Q_OBJECT
+private slots:
+    void silentMeterInRealtimeView();
+    void readDoesNothing_data();
+    void readDoesNothing();
+    void readRightAfterPoll();
+    void timeoutWhileReadWaits();
+    void timeoutInRecordViewBeforeFound();
+    void unpluggedAdapterComesBack();
+};
+
+void Polling::silentMeterInRealtimeView() {
+    LinkFixture link(4);
+    QVERIFY(link.findMeter());
+    link.meter.fault = ScriptedMeter::Fault::Silent;
+    QVERIFY(link.advanceToNextRequest());
+    const int64_t first = link.platform.clock.now();
+    Form1 &form = link.form;
+
+    // The request 1500 ms later finds the time-out running and does not postpone it.
+    QVERIFY(timedOutAt(link, first + 2500));
+    QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
+    QVERIFY(!form.Button_read->isEnabled() && !form.menuread->isEnabled());
+    QVERIFY(!form.Button_clear->isEnabled() && !form.menuclear->isEnabled());
+    QVERIFY(form.Button_save->isEnabled() && form.Button_print->isEnabled() && form.Button_help->isEnabled());
+    QVERIFY(form.TabStrip1->isEnabled());
+    // The next time-out counts from the first request after this one: the one at 3000 ms.
+    QVERIFY(timedOutAt(link, first + 3000 + 2500));
+
+    link.platform.clock.advance(first + 6000 - link.platform.clock.now());
+    const std::vector<int64_t> polls = requestTimes(link.meter, 6);
+    QCOMPARE(std::vector<int64_t>(polls.end() - 5, polls.end()),
+             std::vector<int64_t>({first, first + 1500, first + 3000, first + 4500, first + 6000}));
+    QVERIFY(form.state.MeterFound);
+    QCOMPARE(int(form.state.ComNum), 4);
+    QCOMPARE(link.requestPorts().back(), 4);
+}
+
+void Polling::readDoesNothing_data() {
+    QTest::addColumn<bool>("meterFound");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<bool>("throughMenu");
+
+    QTest::newRow("Realtime view") << true << 1 << false;
+    QTest::newRow("Realtime view, File Read") << true << 1 << true;
+    QTest::newRow("before discovery") << false << 2 << false;
+    QTest::newRow("before discovery, File Read") << false << 2 << true;
+}
+
+void Polling::readDoesNothing() {
+    QFETCH(bool, meterFound);
+    QFETCH(int, tab);
+    QFETCH(bool, throughMenu);
+    LinkFixture link(1);
+    if (meterFound)
+        QVERIFY(link.findMeter());
+    link.clickTab(tab);
+    link.form.menuread->setEnabled(true);
+
+    if (throughMenu)
+        link.form.menuread->trigger();
+    else
+        link.form.Button_read_Click();
+    QVERIFY(!link.form.Timer_read->Enabled());
+    QVERIFY(link.form.Timer_real->Enabled());
+    QVERIFY(link.form.TabStrip1->isEnabled());
+    QVERIFY(link.form.Button_save->isEnabled());
+}
+
+void Polling::readRightAfterPoll() {
+    LinkFixture link(1);
+    QVERIFY(link.findMeter());
+    link.clickTab(2);
+    link.meter.answerDelayMs = 50;
+    QVERIFY(link.advanceToNextRequest());
+    const int64_t polledAt = link.platform.clock.now();
+    QCOMPARE(int(link.meter.heard.back().request[4]), 5);
+
+    link.form.Button_read_Click();
+    QVERIFY(commandsFrozen(link.form));
+    QVERIFY(!link.form.Timer_real->Enabled());
+    QVERIFY(link.form.Timer_read->Enabled());
+
+    // Ticks at +30 wait for the poll's answer (at +50); the tick at +60 asks for the count.
+    QVERIFY(link.advanceToNextRequest());
+    QCOMPARE(int(link.meter.heard.back().request[4]), 2);
+    QCOMPARE(link.platform.clock.now(), polledAt + 60);
+    QVERIFY(!link.form.Timer_read->Enabled());
+}
+
+void Polling::timeoutWhileReadWaits() {
+    LinkFixture link(1);
+    QVERIFY(link.findMeter());
+    link.clickTab(2);
+    link.meter.fault = ScriptedMeter::Fault::Silent;
+    QVERIFY(link.advanceToNextRequest());
+    const int64_t polledAt = link.platform.clock.now();
+    link.form.Button_read_Click();
+
+    QVERIFY(timedOutAt(link, polledAt + 2500));
+    Form1 &form = link.form;
+    QVERIFY(form.Button_read->isEnabled() && form.menuread->isEnabled());
+    QVERIFY(form.Button_clear->isEnabled() && form.menuclear->isEnabled());
+    QVERIFY(form.TabStrip1->isEnabled());
+    QVERIFY(form.Timer_real->Enabled());
+    QVERIFY(form.Timer_read->Enabled());
+
+    // The waiting tick now finds the link free and asks for the count anyway.
+    QVERIFY(link.advanceToNextRequest(30));
+    QCOMPARE(int(link.meter.heard.back().request[4]), 2);
+}
+
+void Polling::timeoutInRecordViewBeforeFound() {
+    LinkFixture link(1);
+    link.serial.openOutcome.clear();
+    link.platform.clock.advance(100);
+    link.clickTab(2);
+
+    QVERIFY(timedOutAt(link, 2500));
+    Form1 &form = link.form;
+    QVERIFY(!form.Button_read->isEnabled() && !form.menuread->isEnabled());
+    QVERIFY(form.Button_clear->isEnabled() && form.menuclear->isEnabled());
+    QVERIFY(form.Timer_real->Enabled());
+    QVERIFY(form.Timer_findcom->Enabled());
+}
+
+void Polling::unpluggedAdapterComesBack() {
+    LinkFixture link(2);
+    QVERIFY(link.findMeter());
+    link.serial.unplug();
+    link.serial.openOutcome[2] = CommInvalidPort;
+
+    link.platform.clock.advance(1500 + 2500);
+    Form1 &form = link.form;
+    QCOMPARE(form.state.LinkStatus, uint8_t(LinkTimedOut));
+    QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
+    QCOMPARE(form.LabComsta->text(), QStringLiteral("COM2Unviable"));
+    QVERIFY(form.Timer_real->Enabled());
+
+    link.serial.openOutcome[2] = CommNoError;
+    QVERIFY(link.advanceToNextRequest());
+    link.platform.clock.advance(10);
+    QCOMPARE(form.state.LinkStatus, uint8_t(LinkVerified));
+    QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Connected"));
+    QCOMPARE(form.LabComsta->text(), QStringLiteral("COM2 Open"));
+    QVERIFY(!form.Timer_timeout->Enabled());
+}
+
+QTEST_MAIN(Polling)
+#include "tst_link_polling.moc"
