@@ -103,7 +103,7 @@ private:
     void RequestRecordBlock();
     void DownloadEnd();
     void SetReadCommand(bool enabled);
-    void SetOtherCommands(bool clearEnabled, bool saveprinthelpEnabled);
+    void SetOtherCommands(bool clearEnabled, bool savePrintHelpEnabled);
     // Records asked for by the block request awaiting its answer, 0 when none is: a block
     // answer is taken only in reply to one, and never for more records than it asked for.
     int16_t blockRecordsAwaited = 0;

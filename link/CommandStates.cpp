@@ -10,13 +10,13 @@ void Form1::SetReadCommand(bool enabled) {
     menuread->setEnabled(enabled);
 }
 
-void Form1::SetOtherCommands(bool clearEnabled, bool saveprinthelpEnabled) {
-    Button_save->setEnabled(saveprinthelpEnabled);
+void Form1::SetOtherCommands(bool clearEnabled, bool savePrintHelpEnabled) {
+    Button_save->setEnabled(savePrintHelpEnabled);
     Button_clear->setEnabled(clearEnabled);
-    Button_print->setEnabled(saveprinthelpEnabled);
-    Button_help->setEnabled(saveprinthelpEnabled);
-    menusave->setEnabled(saveprinthelpEnabled);
+    Button_print->setEnabled(savePrintHelpEnabled);
+    Button_help->setEnabled(savePrintHelpEnabled);
+    menusave->setEnabled(savePrintHelpEnabled);
     menuclear->setEnabled(clearEnabled);
-    menuprint->setEnabled(saveprinthelpEnabled);
-    menuhelp->menuAction()->setEnabled(saveprinthelpEnabled);
+    menuprint->setEnabled(savePrintHelpEnabled);
+    menuhelp->menuAction()->setEnabled(savePrintHelpEnabled);
 }
