@@ -2,9 +2,11 @@
 #include "LinkFixture.h"
 
 #include "app/TimerControl.h"
+#include "measure/GridControl.h"
 #include "support/VirtualClock.h"
 
 #include <QLabel>
+#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -31,6 +33,7 @@ private slots:
     void splitAnswerNeverHandled();
     void otherEventsIgnored();
     void anyEventCompletesBeforeFirstRequest();
+    void garbageAnswersKeepStateInRange();
 };
 
 void Exchange::sendOrder() {
@@ -198,6 +201,41 @@ void Exchange::anyEventCompletesBeforeFirstRequest() {
     link.serial.raiseEvent(comEvReceive, QByteArray(1, '\0'));
     QVERIFY(!link.serial.PortOpen());
     QCOMPARE(int(link.form.state.LinkStatus), int(LinkIdle));
+}
+
+// Frames that pass the checksum but carry anything at all, answering any request, in the
+// middle of downloads the meter's own counts start: the form state stays in its ranges.
+void Exchange::garbageAnswersKeepStateInRange() {
+    LinkFixture link(1);
+    link.meter.fault = ScriptedMeter::Fault::Silent;
+    Form1 &form = link.form;
+    QRandomGenerator random(4242);
+    const uint8_t types[] = {1, 1, 1, 2, 2, 3, 4, 5, 6, 0xF1, 0, 7, 0xFF};
+    for (int round = 0; round < 3000; ++round) {
+        form.ComOpen(1);
+        if (random.bounded(0, 3) != 0)
+            form.SendCommand(1, uint8_t(random.bounded(0, 8)), int16_t(random.bounded(0, 260)),
+                             int16_t(random.bounded(0, 5)), 0);
+        // Half of them as long as whole records, so record blocks get through.
+        const int size =
+            random.bounded(0, 2) == 0 ? 32 * int(random.bounded(1, 4)) : int(random.bounded(0, 118));
+        QByteArray payload(size, Qt::Uninitialized);
+        for (char &byte : payload)
+            byte = char(random.bounded(0, 256));
+        QByteArray bytes = ScriptedMeter::frame(types[random.bounded(0, int(std::size(types)))], payload);
+        if (random.bounded(0, 4) == 0)
+            bytes.prepend(QByteArray(int(random.bounded(0, 200)), char(0xA5)));
+        if (random.bounded(0, 8) == 0)
+            bytes.back() = char(~bytes.back());
+        link.serial.raiseEvent(comEvReceive, bytes);
+
+        const FormState &state = form.state;
+        QVERIFY(state.LinkStatus <= LinkBadChecksum);
+        QVERIFY(state.RecordTotal >= 0 && state.RecordTotal <= 201);
+        QVERIFY(state.RecordBlocks == 0 || state.RecordBlocks * 3 < state.RecordTotal);
+        QVERIFY(form.DataGrid->Rows() <= 2 * 201);
+        QCOMPARE(int(state.ComNum), 1);
+    }
 }
 
 QTEST_MAIN(Exchange)
