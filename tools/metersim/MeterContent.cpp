@@ -36,9 +36,6 @@ struct PhaseState {
     double volts;
     double amps;
     double powerFactor;
-    double apparent() const { return volts * amps; }
-    double active() const { return apparent() * powerFactor; }
-    double reactive() const { return apparent() * std::sqrt(1.0 - powerFactor * powerFactor); }
 };
 
 // Each phase drifts at its own pace so that consecutive answers differ and the phases never agree.
@@ -47,11 +44,29 @@ PhaseState phaseAt(int phase, double t) {
             0.90 + 0.08 * std::sin(0.07 * t + 0.9 * phase)};
 }
 
-double totalOf(double t, double (PhaseState::*quantity)() const) {
-    double sum = 0;
-    for (int phase = 0; phase < kTotal; ++phase)
-        sum += (phaseAt(phase, t).*quantity)();
-    return sum;
+struct Powers {
+    double active;
+    double reactive;
+    double apparent;
+    double factor() const { return active / apparent; }
+};
+
+// For the total, S is the vector sum, so that P = S PF and P² + Q² = S² hold for it as for each phase.
+Powers powersAt(int phase, double t) {
+    if (phase != kTotal) {
+        const PhaseState state = phaseAt(phase, t);
+        const double apparent = state.volts * state.amps;
+        return {apparent * state.powerFactor,
+                apparent * std::sqrt(1.0 - state.powerFactor * state.powerFactor), apparent};
+    }
+    Powers total{0, 0, 0};
+    for (int each = 0; each < kTotal; ++each) {
+        const Powers powers = powersAt(each, t);
+        total.active += powers.active;
+        total.reactive += powers.reactive;
+    }
+    total.apparent = std::hypot(total.active, total.reactive);
+    return total;
 }
 
 double neutralAmps(double t) {
@@ -64,30 +79,27 @@ double neutralAmps(double t) {
     return std::abs(sum);
 }
 
-// Per-phase powers in W, var and VA with one decimal; totals in kW, kvar and kVA with three.
-ReadingBlock powerBlock(uint8_t phaseItem, uint8_t totalItem, uint8_t phaseUnit, uint8_t totalUnit, int phase,
-                        double t, double (PhaseState::*quantity)() const) {
+// The item codes of L1, L2, L3 and the total follow each other; per-phase powers are given in W, var and VA
+// with one decimal, totals in kW, kvar and kVA with three.
+ReadingBlock powerBlock(uint8_t firstItem, uint8_t phaseUnit, uint8_t totalUnit, int phase, double value) {
+    const auto itemCode = static_cast<uint8_t>(firstItem + phase);
     if (phase == kTotal)
-        return valueBlock(totalItem, totalUnit, std::lround(totalOf(t, quantity)), 3);
-    return valueBlock(static_cast<uint8_t>(phaseItem + phase), phaseUnit,
-                      std::lround((phaseAt(phase, t).*quantity)() * 10), 1);
+        return valueBlock(itemCode, totalUnit, std::lround(value), 3);
+    return valueBlock(itemCode, phaseUnit, std::lround(value * 10), 1);
 }
 
 ReadingBlock shownBlock(const Shown &shown, double t) {
     const auto phaseCode = [&](uint8_t first) { return static_cast<uint8_t>(first + shown.phase); };
     switch (shown.quantity) {
     case Quantity::Active:
-        return powerBlock(item::P1, item::P, unit::W, unit::KW, shown.phase, t, &PhaseState::active);
+        return powerBlock(item::P1, unit::W, unit::KW, shown.phase, powersAt(shown.phase, t).active);
     case Quantity::Reactive:
-        return powerBlock(item::Q1, item::Q, unit::var, unit::Kvar, shown.phase, t, &PhaseState::reactive);
+        return powerBlock(item::Q1, unit::var, unit::Kvar, shown.phase, powersAt(shown.phase, t).reactive);
     case Quantity::Apparent:
-        return powerBlock(item::S1, item::S, unit::VA, unit::KVA, shown.phase, t, &PhaseState::apparent);
-    case Quantity::PowerFactor: {
-        const double factor = shown.phase == kTotal
-                                  ? totalOf(t, &PhaseState::active) / totalOf(t, &PhaseState::apparent)
-                                  : phaseAt(shown.phase, t).powerFactor;
-        return valueBlock(phaseCode(item::PF1), unit::none, std::lround(factor * 1000), 3);
-    }
+        return powerBlock(item::S1, unit::VA, unit::KVA, shown.phase, powersAt(shown.phase, t).apparent);
+    case Quantity::PowerFactor:
+        return valueBlock(phaseCode(item::PF1), unit::none,
+                          std::lround(powersAt(shown.phase, t).factor() * 1000), 3);
     case Quantity::Voltage:
         return valueBlock(phaseCode(item::U1), unit::V, std::lround(phaseAt(shown.phase, t).volts * 10), 1);
     case Quantity::Current:

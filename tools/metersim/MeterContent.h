@@ -11,7 +11,7 @@ constexpr std::size_t kRealtimeSets = 6;
 // The four readings of a realtime answer, 32 bytes. The set (taken modulo kRealtimeSets) chooses which
 // items are shown: P1 Q1 S1 PF1 / P2 Q2 S2 PF2 / P3 Q3 S3 PF3 / P Q S PF / U1 U2 U3 I / I2 I3 In TIME.
 // The values follow a slowly drifting three-phase load: U about 230 V, I 2.5..5.5 A, PF 0.82..0.98,
-// S = U I, P = S PF; TIME is the elapsed time.
+// S = U I, P = S PF per phase, the total S being the vector sum; TIME is the elapsed time.
 Bytes realtimePayload(std::size_t set, double elapsedSeconds);
 
 // Stored record number `index` (counting from 0), 32 bytes; with N = index + 1 and phase p = index mod 3:

@@ -15,13 +15,9 @@ constexpr uint8_t I3 = 2;
 constexpr uint8_t In = 3;
 constexpr uint8_t U1 = 4;
 constexpr uint8_t P1 = 11;
-constexpr uint8_t P = 14;
 constexpr uint8_t Q1 = 15;
-constexpr uint8_t Q = 18;
 constexpr uint8_t S1 = 19;
-constexpr uint8_t S = 22;
 constexpr uint8_t PF1 = 23;
-constexpr uint8_t PF = 26;
 constexpr uint8_t Time = 46;
 } // namespace item
 
