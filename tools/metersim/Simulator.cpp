@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/inotify.h>
@@ -44,7 +45,7 @@ bool slaveIsOpen(int master) {
 } // namespace
 
 Simulator::Simulator(const Options &options, int master, const std::string &slavePath)
-    : options_(options), master_(master), silent_(options.silent) {
+    : options_(options), master_(master), slavePath_(slavePath), silent_(options.silent) {
     sigset_t handled;
     sigemptyset(&handled);
     for (int signal : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2})
@@ -184,12 +185,18 @@ void Simulator::answer(const Bytes &request, Clock::time_point received) {
     }
 }
 
-void Simulator::noticeOpens() {
+bool Simulator::drainOpenEvents() {
     inotify_event events[16];
     bool opened = false;
     while (read(openWatch_, events, sizeof events) > 0)
         opened = true;
-    if (opened && !portOpen_) {
+    return opened;
+}
+
+void Simulator::noticeOpens() {
+    // Even an open that was closed again at once counts: its request is waiting on the master, and the
+    // hang-up that follows ends the session after it has been read.
+    if (drainOpenEvents() && !portOpen_) {
         portOpen_ = true;
         log("port opened");
     }
@@ -197,13 +204,24 @@ void Simulator::noticeOpens() {
 
 void Simulator::portClosed() {
     portOpen_ = false;
-    // Whatever the program did not read before closing must not greet it at the next open, and a request
-    // cut off by the close is not one to answer.
-    tcflush(master_, TCOFLUSH);
+    log("port closed");
+    // Answer bytes the program did not read before closing would greet it at the next open. They sit in the
+    // slave's input, which only a flush on the slave side empties.
+    const int slave = open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave < 0 || tcflush(slave, TCIFLUSH) != 0)
+        log(std::string("could not empty the terminal's input: ") + std::strerror(errno));
+    if (slave >= 0)
+        close(slave);
+    // That open is the simulator's own; only a program that opened the port meanwhile keeps it open.
+    drainOpenEvents();
+    if (slaveIsOpen(master_)) {
+        portOpen_ = true;
+        log("port opened");
+    }
+    // A request cut off by the close is not one to answer.
     if (reader_.pendingSize() > 0)
         log("dropped " + std::to_string(reader_.pendingSize()) + " bytes of an unfinished request");
     reader_.clear();
-    log("port closed");
 }
 
 void Simulator::sendDue() {

@@ -32,6 +32,7 @@ private:
     bool handleSignal();
     void readRequests();
     void answer(const Bytes &request, Clock::time_point received);
+    bool drainOpenEvents();
     void noticeOpens();
     void portClosed();
     void sendDue();
@@ -39,6 +40,7 @@ private:
 
     const Options &options_;
     const int master_;
+    const std::string slavePath_;
     int signals_ = -1;
     int openWatch_ = -1;
     bool portOpen_ = false;
