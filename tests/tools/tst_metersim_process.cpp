@@ -92,6 +92,8 @@ private slots:
     void answers_data();
     void answers();
     void requestInPieces();
+    void rotatesItems_data();
+    void rotatesItems();
     void silenceSwitch();
     void stopsMidDownload();
     void closedPortGetsNothing();
@@ -160,6 +162,30 @@ void TestMetersimProcess::requestInPieces() {
     QTest::qWait(30);
     QVERIFY(port.send(kLinkCheck.mid(5)));
     QCOMPARE(port.receive(8, 1000).toHex(' '), kLinkAnswer.toHex(' '));
+}
+
+void TestMetersimProcess::rotatesItems_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("firstItems"); // item code of the first block in consecutive realtime answers
+
+    QTest::newRow("every answer") << QStringList{} << "11 12 13 14 4 1 11";
+    QTest::newRow("every second answer") << QStringList{"--rotate-every", "2"} << "11 11 12 12 13 13 14";
+}
+
+void TestMetersimProcess::rotatesItems() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, firstItems);
+
+    MeterSim sim(arguments);
+    QStringList items;
+    for (int answer = 0; answer < 7; ++answer) {
+        RawPort port(sim.path);
+        QVERIFY(port.send(kRealtime));
+        const QByteArray frame = port.receive(38, 1000);
+        QCOMPARE(frame.size(), 38);
+        items << QString::number(uchar(frame[5]));
+    }
+    QCOMPARE(items.join(' '), firstItems);
 }
 
 void TestMetersimProcess::silenceSwitch() {
