@@ -97,13 +97,17 @@ public:
     void Button_print_Click();
 
 private:
+    // Command states, as the views, a download and a time-out set them.
+    void SetReadCommand(bool enabled);
+    void SetOtherCommands(bool clearEnabled, bool savePrintHelpEnabled);
+    // Read and Clear as the shown view allows them; Save, Print and Help on.
+    void SetViewCommands();
+
     // Helpers of link/ handlers.
     void RecordCountHandle(int frameLength);
     void RecordBlockHandle(int frameLength);
     void RequestRecordBlock();
     void DownloadEnd();
-    void SetReadCommand(bool enabled);
-    void SetOtherCommands(bool clearEnabled, bool savePrintHelpEnabled);
     // Records asked for by the block request awaiting its answer, 0 when none is: a block
     // answer is taken only in reply to one, and never for more records than it asked for.
     int16_t blockRecordsAwaited = 0;

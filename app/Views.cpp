@@ -5,14 +5,11 @@
 #include "app/TimerControl.h"
 #include "measure/GridControl.h"
 
-#include <QAction>
 #include <QDateTime>
 #include <QFrame>
 #include <QLabel>
 #include <QLocale>
-#include <QMenu>
 #include <QProgressBar>
-#include <QToolButton>
 
 void Form1::TabStrip1_Click() {
     const bool realtime = TabStrip1->SelectedIndex() == 1;
@@ -20,21 +17,7 @@ void Form1::TabStrip1_Click() {
     Frame_realtime->setVisible(realtime);
     DataGrid->setVisible(!realtime);
     Timer_real->setEnabled(true);
-    if (realtime) {
-        Button_read->setEnabled(false);
-        menuread->setEnabled(false);
-    } else if (state.MeterFound) {
-        Button_read->setEnabled(true);
-        menuread->setEnabled(true);
-    }
-    Button_save->setEnabled(true);
-    menusave->setEnabled(true);
-    Button_clear->setEnabled(!realtime);
-    menuclear->setEnabled(!realtime);
-    Button_print->setEnabled(true);
-    menuprint->setEnabled(true);
-    Button_help->setEnabled(true);
-    menuhelp->menuAction()->setEnabled(true);
+    SetViewCommands();
     if (realtime)
         Progress_read->hide();
 }

@@ -38,11 +38,7 @@ void Form1::Timer_timeout_Timer() {
     Timer_timeout->setEnabled(false);
     state.LinkStatus = LinkTimedOut;
     Lab_rtsta->setText(QStringLiteral("Unconnected"));
-    if (state.RealtimeView)
-        SetReadCommand(false);
-    else if (state.MeterFound)
-        SetReadCommand(true);
-    SetOtherCommands(!state.RealtimeView, true);
+    SetViewCommands();
     TabStrip1->setEnabled(true);
     Timer_real->setEnabled(true);
     Progress_read->hide();

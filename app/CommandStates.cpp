@@ -10,6 +10,14 @@ void Form1::SetReadCommand(bool enabled) {
     menuread->setEnabled(enabled);
 }
 
+void Form1::SetViewCommands() {
+    if (state.RealtimeView)
+        SetReadCommand(false);
+    else if (state.MeterFound) // before the meter answered there is nothing to read
+        SetReadCommand(true);
+    SetOtherCommands(!state.RealtimeView, true);
+}
+
 void Form1::SetOtherCommands(bool clearEnabled, bool savePrintHelpEnabled) {
     Button_save->setEnabled(savePrintHelpEnabled);
     Button_clear->setEnabled(clearEnabled);
