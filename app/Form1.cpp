@@ -33,6 +33,8 @@ void placeTwips(QWidget *widget, int left, int top, int width, int height) {
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, const QFont &font) {
     auto *label = new QLabel(caption, parent);
     label->setObjectName(name);
+    // Meter bytes are shown as they come, never taken for markup.
+    label->setTextFormat(Qt::PlainText);
     label->setFont(font);
     return label;
 }
@@ -151,9 +153,11 @@ void Form1::createViews() {
 
 void Form1::createStatusDisplay() {
     const QFont statusFont = cjkFont(12, false);
-    LabComsta = makeLabel(centralWidget(), QStringLiteral("LabComsta"), QStringLiteral("COM status"), statusFont);
+    LabComsta =
+        makeLabel(centralWidget(), QStringLiteral("LabComsta"), QStringLiteral("COM status"), statusFont);
     placeTwips(LabComsta, 9840, 7680, 1455, 375);
-    Lab_rtsta = makeLabel(centralWidget(), QStringLiteral("Lab_rtsta"), QStringLiteral("Unconnected"), statusFont);
+    Lab_rtsta =
+        makeLabel(centralWidget(), QStringLiteral("Lab_rtsta"), QStringLiteral("Unconnected"), statusFont);
     placeTwips(Lab_rtsta, 9840, 8280, 1455, 375);
 
     StatusBar1 = statusBar();
@@ -179,8 +183,8 @@ void Form1::createTimers() {
         bool enabled;
     };
     const TimerDesign timers[] = {
-        {Timer_date, "Timer_date", 1000, true},   {Timer_findcom, "Timer_findcom", 600, true},
-        {Timer_real, "Timer_real", 1500, false},  {Timer_read, "Timer_read", 30, false},
+        {Timer_date, "Timer_date", 1000, true},       {Timer_findcom, "Timer_findcom", 600, true},
+        {Timer_real, "Timer_real", 1500, false},      {Timer_read, "Timer_read", 30, false},
         {Timer_timeout, "Timer_timeout", 2500, true},
     };
     for (const TimerDesign &design : timers) {

@@ -16,6 +16,8 @@ enum LinkStatusCode : uint8_t {
 };
 
 constexpr int RxFrameSize = 121;
+// Where the payload of a response starts in RxFrame.
+constexpr int RxPayloadOffset = 5;
 constexpr int ItemNameCount = 58;
 constexpr int UnitNameCount = 22;
 

@@ -35,7 +35,7 @@ void Form1::RecordBlockHandle(int frameLength) {
     const int16_t records = std::min<int16_t>(int16_t(recordsInBlock(frameLength)), blockRecordsAwaited);
     blockRecordsAwaited = 0;
     state.RecordBlocks = uint8_t(state.RecordBlocks + 1);
-    RecordDataHandle(5, first, records);
+    RecordDataHandle(RxPayloadOffset, first, records);
     if (state.RecordBlocks * RecordsPerBlock < state.RecordTotal) {
         Progress_read->setValue(Progress_read->value() + RecordsPerBlock);
         RequestRecordBlock();

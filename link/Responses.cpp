@@ -2,6 +2,7 @@
 
 #include "app/FormState.h"
 #include "link/FrameChecksum.h"
+#include "measure/ReadingBlock.h"
 
 #include <algorithm>
 
@@ -9,7 +10,6 @@ namespace {
 
 constexpr int MinFrameLength = 6; // start, any, status, length, type, checksum
 constexpr int BlockOverhead = 6;
-constexpr int RecordBytes = 32;
 constexpr int RealtimeAnswerLength = 38; // four 8-byte reading blocks
 
 } // namespace
@@ -35,8 +35,8 @@ FrameCheck checkFrame(const uint8_t *bytes, int count) {
 bool isHandledAnswer(uint8_t type, int length) {
     switch (type) {
     case 1:
-        return (length - BlockOverhead) % RecordBytes == 0 && length > BlockOverhead &&
-               length <= BlockOverhead + RecordBytes * RecordsPerBlock;
+        return (length - BlockOverhead) % RecordSize == 0 && length > BlockOverhead &&
+               length <= BlockOverhead + RecordSize * RecordsPerBlock;
     case 3:
         return length >= 7;
     case 5:
@@ -53,7 +53,7 @@ bool isHandledAnswer(uint8_t type, int length) {
 }
 
 int recordsInBlock(int length) {
-    return (length - BlockOverhead) / RecordBytes;
+    return (length - BlockOverhead) / RecordSize;
 }
 
 std::optional<int16_t> downloadRecordCount(const uint8_t *frame, int length) {

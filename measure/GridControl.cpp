@@ -32,7 +32,9 @@ void GridControl::setTextMatrix(int row, int col, const QString &text) {
     cell->setText(text);
 }
 
-void GridControl::setColWidth(int col, int size) { setColumnWidth(col, twips(size)); }
+void GridControl::setColWidth(int col, int size) {
+    setColumnWidth(col, twips(size));
+}
 
 void GridControl::setColAlignment(int col, int alignment) {
     const Qt::Alignment chosen =
@@ -43,7 +45,9 @@ void GridControl::setColAlignment(int col, int alignment) {
             cell->setTextAlignment(chosen);
 }
 
-void GridControl::setRowHeight(int row, int size) { QTableWidget::setRowHeight(row, twips(size)); }
+void GridControl::setRowHeightTwips(int row, int size) {
+    setRowHeight(row, twips(size));
+}
 
 void GridControl::setTwipsGeometry(int left, int top, int width, int height) {
     setGeometry(twips(left), twips(top), twips(width), twips(height));

@@ -22,7 +22,7 @@ public:
     void setColWidth(int col, int twips);
     // 4 centres the text horizontally and vertically; other values align left.
     void setColAlignment(int col, int alignment);
-    void setRowHeight(int row, int twips);
+    void setRowHeightTwips(int row, int twips);
     void setTwipsGeometry(int left, int top, int width, int height);
 
 private:

@@ -2,6 +2,8 @@
 
 namespace {
 
+constexpr uint8_t EmptyCode = 0x20;
+constexpr uint8_t TimeItem = 46;
 constexpr int ItemCodeOffset = 0;
 constexpr int UnitCodeOffset = 1;
 constexpr int ValueOffset = 2;
@@ -19,6 +21,21 @@ QString unknownCode(uint8_t code) {
     return u'?' + QString::number(code);
 }
 
+// Seconds of a time reading: big-endian in value bytes 0..3.
+uint32_t timeCount(const uint8_t *block) {
+    const uint8_t *count = block + ValueOffset;
+    return uint32_t(count[0]) << 24 | uint32_t(count[1]) << 16 | uint32_t(count[2]) << 8 | uint32_t(count[3]);
+}
+
+// Minutes:seconds below an hour, hours:minutes from an hour on; at least two digits each.
+QString timeText(uint32_t seconds) {
+    constexpr uint32_t Hour = 3600;
+    constexpr uint32_t Minute = 60;
+    if (seconds < Hour)
+        return twoDigits(seconds / Minute) + u':' + twoDigits(seconds % Minute);
+    return twoDigits(seconds / Hour) + u':' + twoDigits(seconds % Hour / Minute);
+}
+
 } // namespace
 
 bool isEmptyBlock(const uint8_t *block) {
@@ -32,19 +49,6 @@ bool isPowerFactor(uint8_t itemCode) {
 void applyDotRule(uint8_t *block) {
     if (block[ItemCodeOffset] <= LastDotRuleItem && block[DotRuleOffset] == '.')
         block[DotRuleOffset] = ' ';
-}
-
-uint32_t timeCount(const uint8_t *block) {
-    const uint8_t *count = block + ValueOffset;
-    return uint32_t(count[0]) << 24 | uint32_t(count[1]) << 16 | uint32_t(count[2]) << 8 | uint32_t(count[3]);
-}
-
-QString timeText(uint32_t seconds) {
-    constexpr uint32_t Hour = 3600;
-    constexpr uint32_t Minute = 60;
-    if (seconds < Hour)
-        return twoDigits(seconds / Minute) + u':' + twoDigits(seconds % Minute);
-    return twoDigits(seconds / Hour) + u':' + twoDigits(seconds % Hour / Minute);
 }
 
 QString valueText(const uint8_t *block) {
@@ -73,5 +77,6 @@ QString trimSpaces(const QString &text) {
 
 Reading decodeReading(uint8_t *block, const ItemNameTable &names, const UnitNameTable &units) {
     applyDotRule(block);
-    return {itemText(names, block[ItemCodeOffset]), valueText(block), unitText(units, block[UnitCodeOffset])};
+    const uint8_t itemCode = block[ItemCodeOffset];
+    return {itemCode, itemText(names, itemCode), valueText(block), unitText(units, block[UnitCodeOffset])};
 }

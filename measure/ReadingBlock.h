@@ -14,21 +14,17 @@ using ItemNameTable = std::array<QString, ItemNameCount>;
 using UnitNameTable = std::array<QString, UnitNameCount>;
 
 constexpr int ReadingBlockSize = 8;
-constexpr uint8_t EmptyCode = 0x20;
-constexpr uint8_t TimeItem = 46;
+// A stored record is four reading blocks.
+constexpr int RecordSize = 4 * ReadingBlockSize;
 
 // `block` points at the block's first byte, the item code; all 8 bytes must be readable.
 bool isEmptyBlock(const uint8_t *block);
 bool isPowerFactor(uint8_t itemCode);
 
-// Items 0..22 never carry a point in the fourth value place; the meter sends one there as a
-// separator, which is shown as a space. Changes the block in place.
+// Items 0..22 show a point in the fourth value place as a space. Changes the block in place,
+// so every later reader of the frame sees the same text.
 void applyDotRule(uint8_t *block);
 
-// Seconds of a time reading: big-endian in value bytes 0..3.
-uint32_t timeCount(const uint8_t *block);
-// Minutes:seconds below an hour, hours:minutes from an hour on; at least two digits each.
-QString timeText(uint32_t seconds);
 // The six value bytes as characters (Latin-1), or the time text of a time reading.
 QString valueText(const uint8_t *block);
 
@@ -40,6 +36,7 @@ QString unitText(const UnitNameTable &units, uint8_t unitCode);
 QString trimSpaces(const QString &text);
 
 struct Reading {
+    uint8_t itemCode;
     QString item;
     QString value;
     QString unit;

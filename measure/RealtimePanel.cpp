@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int FirstBlockOffset = 5;
 constexpr int ItemLabelWidth = 6;
 
 } // namespace
@@ -15,7 +14,7 @@ constexpr int ItemLabelWidth = 6;
 void Form1::RealtimeDataHandle() {
     const QString blank(5, u' ');
     for (size_t row = 0; row < Lab_value.size(); ++row) {
-        uint8_t *block = state.RxFrame.data() + FirstBlockOffset + ReadingBlockSize * row;
+        uint8_t *block = state.RxFrame.data() + RxPayloadOffset + ReadingBlockSize * row;
         if (isEmptyBlock(block)) {
             Lab_value[row]->setText(blank);
             Lab_testpro[row]->setText(blank);
@@ -23,7 +22,7 @@ void Form1::RealtimeDataHandle() {
         }
         const Reading reading = decodeReading(block, state.ItemName, state.UnitName);
         // Power factors are shown without the meter's padding; other readings keep their alignment.
-        const QString value = isPowerFactor(block[0]) ? trimSpaces(reading.value) : reading.value;
+        const QString value = isPowerFactor(reading.itemCode) ? trimSpaces(reading.value) : reading.value;
         Lab_value[row]->setText(value + reading.unit);
         Lab_testpro[row]->setText((reading.item + u':').leftJustified(ItemLabelWidth));
     }

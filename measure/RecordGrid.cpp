@@ -11,7 +11,6 @@ constexpr int GridCols = 5;
 constexpr int ColWidthTwips = 1500;
 constexpr int CentredAlignment = 4;
 constexpr int InitialRowHeightTwips = 300;
-constexpr int RecordSize = 32;
 constexpr int BlocksPerRecord = 4;
 constexpr int RowsPerRecord = 2;
 
@@ -26,7 +25,7 @@ void Form1::GridInit() {
         DataGrid->setColAlignment(col, CentredAlignment);
     }
     for (int row = 0; row < DataGrid->Rows(); ++row)
-        DataGrid->setRowHeight(row, InitialRowHeightTwips);
+        DataGrid->setRowHeightTwips(row, InitialRowHeightTwips);
     emptyGridRows(0, DataGrid->Rows());
     DataGrid->setTextMatrix(0, 0, QStringLiteral("NO."));
 }

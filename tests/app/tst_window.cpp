@@ -116,6 +116,9 @@ void WindowTest::controlsAtStart() {
         QCOMPARE(form.Lab_value[size_t(row)]->palette().color(QPalette::WindowText), QColor(0, 192, 0));
         QCOMPARE(form.Lab_value[size_t(row)]->font().pointSize(), 48);
         QVERIFY(form.Lab_value[size_t(row)]->font().bold());
+        // Meter bytes such as "<b>" must show as they are, not as markup.
+        QCOMPARE(form.Lab_value[size_t(row)]->textFormat(), Qt::PlainText);
+        QCOMPARE(form.Lab_testpro[size_t(row)]->textFormat(), Qt::PlainText);
     }
     QCOMPARE(form.StatusBar1Panels[1]->text(), QStringLiteral("Large Caliber Power Clamp"));
     const QStringList buttons{"Read", "Save", "Clear", "Print", "Help", "Close"};
