@@ -82,14 +82,14 @@ void Form1::createCommands() {
         {Button_help, "Button_help", "Help", 5280, "help"},
         {Button_close, "Button_close", "Close", 6360, "close"},
     };
-    for (const CommandButton &spec : buttons) {
-        spec.button = new QToolButton(centralWidget());
-        spec.button->setObjectName(QLatin1String(spec.name));
-        spec.button->setText(QLatin1String(spec.caption));
-        spec.button->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(spec.icon))));
-        spec.button->setIconSize(spec.button == Button_help ? QSize(24, 24) : QSize(32, 32));
-        spec.button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        placeTwips(spec.button, 9960, spec.top, 1095, 855);
+    for (const CommandButton &design : buttons) {
+        design.button = new QToolButton(centralWidget());
+        design.button->setObjectName(QLatin1String(design.name));
+        design.button->setText(QLatin1String(design.caption));
+        design.button->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(design.icon))));
+        design.button->setIconSize(design.button == Button_help ? QSize(24, 24) : QSize(32, 32));
+        design.button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        placeTwips(design.button, 9960, design.top, 1095, 855);
     }
     Button_clear->setEnabled(false);
 
