@@ -1,7 +1,6 @@
 // The Print command: the realtime readings or the record table, as lines of text.
 #include "app/Form1.h"
 
-#include "app/Platform.h"
 #include "output/CommonDialog.h"
 #include "output/PrinterControl.h"
 #include "output/ViewContent.h"
@@ -16,20 +15,16 @@ void Form1::Button_print_Click() {
         reportPrintingError(CommonDialog1->errorDescription);
         return;
     }
-    const TabStopWriter document = state.RealtimeView
-                                       ? realtimeReadings(realtimeReadingLines(*this), TextLayout::Printout)
-                                       : recordTable(gridCells(*DataGrid), TextLayout::Printout);
-    if (state.RealtimeView)
+    TabStopWriter document;
+    if (state.RealtimeView) {
+        document = realtimeReadings(realtimeReadingLines(*this), TextLayout::Printout);
         Printer->setCurrentY(500);
+    } else {
+        document = recordTable(gridCells(*DataGrid), TextLayout::Printout);
+    }
     for (const TextLine &line : document.lines())
         Printer->PrintLine(line);
     const QString failure = Printer->EndDoc();
     if (!failure.isEmpty())
         reportPrintingError(failure);
-}
-
-void Form1::reportPrintingError(const QString &reason) {
-    platform.Beep();
-    platform.MsgBox(this, {QStringLiteral("文件打印出错.\r\n") + reason, QStringLiteral("Printing Error!"),
-                           QMessageBox::Warning});
 }

@@ -2,12 +2,21 @@
 
 #include <QDir>
 
+#include <filesystem>
+#include <system_error>
+
 QString defaultSaveFolder() {
 #ifdef Q_OS_WIN
     return QStringLiteral("c:\\Quorilex");
 #else
     return QDir::home().filePath(QStringLiteral("Quorilex"));
 #endif
+}
+
+QString createFolder(const QString &folder) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(folder.toStdU16String()), error);
+    return error ? QString::fromLocal8Bit(error.message()) : QString();
 }
 
 QString defaultFileName(const QString &shortDate) {

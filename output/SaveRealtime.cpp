@@ -1,7 +1,6 @@
 // The Save command, the realtime save and the save dialog both saves share.
 #include "app/Form1.h"
 
-#include "app/Platform.h"
 #include "output/CommonDialog.h"
 #include "output/SaveFile.h"
 #include "output/SaveLocation.h"
@@ -45,8 +44,12 @@ bool Form1::showSaveDialog(const QString &filter, const QString &firstTypeExt, c
     // The type of the last save of either view is the one the dialog offers first.
     CommonDialog1->DefaultExt = CommonDialog1->FilterIndex <= 1 ? firstTypeExt : otherTypeExt;
     CommonDialog1->InitDir = QDir::toNativeSeparators(folder);
-    if (!QDir().mkpath(folder))
-        reportSaveError(folder, QStringLiteral("The folder cannot be created."));
+    // A folder chosen in the dialog can still take the file, so the save goes on.
+    const QString folderFailure = createFolder(folder);
+    if (!folderFailure.isEmpty())
+        warnUser(QStringLiteral("The folder %1 cannot be created; choose another folder.\r\n%2")
+                     .arg(QDir::toNativeSeparators(folder), folderFailure),
+                 QStringLiteral("Saving Error!"));
     // Taken before the dialog opens so the picture shows the window without it.
     if (snapshotForFirstType && CommonDialog1->FilterIndex <= 1)
         QGuiApplication::clipboard()->setImage(grab().toImage());
@@ -55,15 +58,9 @@ bool Form1::showSaveDialog(const QString &filter, const QString &firstTypeExt, c
     if (error == cdlCancel)
         return false;
     if (error != 0) {
+        // Going on would save under the name held from before, the bare default name in the working folder.
         reportSaveError(CommonDialog1->FileName, CommonDialog1->errorDescription);
         return false;
     }
     return true;
-}
-
-void Form1::reportSaveError(const QString &path, const QString &reason) {
-    platform.Beep();
-    platform.MsgBox(this, {QStringLiteral("Cannot save %1").arg(QDir::toNativeSeparators(path)) +
-                               QStringLiteral("\r\n") + reason,
-                           QStringLiteral("Saving Error!"), QMessageBox::Warning});
 }

@@ -4,6 +4,7 @@
 #include "measure/GridControl.h"
 #include "support/FakePlatform.h"
 
+#include <QHeaderView>
 #include <QTest>
 
 namespace {
@@ -139,6 +140,9 @@ void TestRecordGrid::growth() {
             QCOMPARE(recordRows(grid, number), numberedRecordRows(number, number <= received ? "W" : "A"));
         // Rows added for a block are emptied cell by cell before they are filled.
         QVERIFY(everyCellCentred(grid));
+        // Only the two rows laid out by GridInit are 300 twips high; added rows keep the grid's default.
+        for (int row = 0; row < grid.Rows(); ++row)
+            QCOMPARE(grid.rowHeight(row), row < 2 ? twips(300) : grid.verticalHeader()->defaultSectionSize());
     }
 }
 
@@ -166,6 +170,9 @@ void TestRecordGrid::cells_data() {
                                           << "230.1?32";
     QTest::newRow("item code 0x20 alone") << QByteArray("20 03 20 32 33 30 2E 31") << "U3I"
                                           << "230.1V";
+    QTest::newRow("tab and carriage return at the edges are kept")
+        << QByteArray("04 03 20 09 32 33 0D 20") << "U1"
+        << "\t23\rV";
     QTest::newRow("codes 255") << QByteArray("FF FF 20 32 33 30 2E 31") << "?255"
                                << "230.1?255";
 }

@@ -17,14 +17,18 @@ private slots:
 void TestTables::itemNames_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("name");
-    const std::pair<int, const char *> names[] = {
-        {0, "I"},     {49, "I1"},   {1, "I2"},   {50, "I2"},   {2, "I3"},    {51, "I3"},  {3, "In"},
-        {7, "Un"},    {8, "R1"},    {14, "P"},   {18, "Q"},    {22, "S"},    {23, "PF1"}, {26, "PF"},
-        {27, "U1U2"}, {29, "U3U1"}, {32, "U3I"}, {38, "U3I3"}, {41, "I3I1"}, {45, "W"},   {46, "TIME"},
-        {47, "DCI"},  {48, "DCU"},  {52, "F_I"}, {53, "F_I2"}, {57, "F_U3"},
+    // Ten codes a line, from code 0.
+    const char *const names[] = {
+        "I",    "I2",   "I3",  "In",   "U1",   "U2",   "U3",   "Un",   "R1",   "R2",   //
+        "R3",   "P1",   "P2",  "P3",   "P",    "Q1",   "Q2",   "Q3",   "Q",    "S1",   //
+        "S2",   "S3",   "S",   "PF1",  "PF2",  "PF3",  "PF",   "U1U2", "U2U3", "U3U1", //
+        "U1I",  "U2I",  "U3I", "U1I2", "U2I2", "U3I2", "U1I3", "U2I3", "U3I3", "I1I2", //
+        "I2I3", "I3I1", "W1",  "W2",   "W3",   "W",    "TIME", "DCI",  "DCU",  "I1",   //
+        "I2",   "I3",   "F_I", "F_I2", "F_I3", "F_U1", "F_U2", "F_U3",
     };
-    for (const auto &[code, name] : names)
-        QTest::addRow("item %d", code) << code << QString::fromLatin1(name);
+    static_assert(std::size(names) == size_t(ItemNameCount));
+    for (int code = 0; code < ItemNameCount; ++code)
+        QTest::addRow("item %d", code) << code << QString::fromLatin1(names[code]);
 }
 
 void TestTables::itemNames() {

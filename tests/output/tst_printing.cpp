@@ -1,10 +1,10 @@
 // The Print command through the scripted dialog and the recording print object, and the Qt print
 // object read back from a PDF: the lines, the columns, the pages, and the failures that say so.
 #include "app/Form1.h"
-#include "measure/GridControl.h"
 #include "output/QtPrinterControl.h"
 #include "output/TextLayouts.h"
 #include "support/FakePlatform.h"
+#include "support/GridFill.h"
 #include "support/RecordingPrinter.h"
 #include "support/ScriptedDialog.h"
 
@@ -21,13 +21,15 @@ QString blanks(int count) {
     return QString(count, QLatin1Char(' '));
 }
 
-void setGrid(Form1 &form, const CellRows &rows) {
-    form.DataGrid->setRows(int(rows.size()));
-    form.DataGrid->setCols(5);
-    for (size_t row = 0; row < rows.size(); ++row)
-        for (int column = 0; column < 5; ++column)
-            form.DataGrid->setTextMatrix(int(row), column, rows[row].value(column));
-}
+// What the Print command of the Realtime view prints before any reading.
+const QStringList realtimePrintoutBeforeAnyReading = {"CurrentY 500",
+                                                      "line " + blanks(5),
+                                                      "line      P1:     0.00mA",
+                                                      "line      Q1:     0.00mA",
+                                                      "line      S1:     0.00mA",
+                                                      "line      PF1:     0.00mA",
+                                                      "line " + blanks(11),
+                                                      "EndDoc"};
 
 // Prints the lines on the Qt print object into a PDF; returns the print object's failure.
 QString printToPdf(const TabStopWriter &document, float currentY, const QString &pdf) {
@@ -86,15 +88,7 @@ void TestPrinting::printout_data() {
     QTest::addColumn<CellRows>("rows");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("realtime before any reading") << true << CellRows()
-                                                 << QStringList{"CurrentY 500",
-                                                                "line " + blanks(5),
-                                                                "line      P1:     0.00mA",
-                                                                "line      Q1:     0.00mA",
-                                                                "line      S1:     0.00mA",
-                                                                "line      PF1:     0.00mA",
-                                                                "line " + blanks(11),
-                                                                "EndDoc"};
+    QTest::newRow("realtime before any reading") << true << CellRows() << realtimePrintoutBeforeAnyReading;
     QTest::newRow("record table before any download")
         << false << CellRows{{"NO."}, {}}
         << QStringList{"line NO." + blanks(56), "line " + blanks(61), "EndDoc"};
@@ -147,15 +141,8 @@ void TestPrinting::failures_data() {
     QTest::addColumn<QStringList>("printed");
 
     QTest::newRow("the dialog fails") << true << "No printer is installed." << QStringList();
-    QTest::newRow("the printer refuses the document") << false << "The printer did not accept the document."
-                                                      << QStringList{"CurrentY 500",
-                                                                     "line " + blanks(5),
-                                                                     "line      P1:     0.00mA",
-                                                                     "line      Q1:     0.00mA",
-                                                                     "line      S1:     0.00mA",
-                                                                     "line      PF1:     0.00mA",
-                                                                     "line " + blanks(11),
-                                                                     "EndDoc"};
+    QTest::newRow("the printer refuses the document")
+        << false << "The printer did not accept the document." << realtimePrintoutBeforeAnyReading;
 }
 
 void TestPrinting::failures() {

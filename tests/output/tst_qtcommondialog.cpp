@@ -14,12 +14,18 @@ namespace {
 
 const QString realtimeFilter = QStringLiteral("jpg格式 (*.jpg)|*.jpg|txt格式 (*.txt)|*.txt|");
 
-// Runs `act` on the modal dialog of type Dialog once it is open.
-template <typename Dialog> void whenOpen(std::function<void(Dialog *)> act) {
-    QTimer::singleShot(0, [act] {
-        auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        act(dialog);
+// Runs `act` on the modal dialog of type Dialog once it is open and tells in `opened` whether it
+// was there. Whatever dialog is still open afterwards is closed, so a test that goes wrong fails
+// instead of waiting on it; the checks belong after the dialog has returned.
+template <typename Dialog> void whenOpen(bool &opened, std::function<void(Dialog *)> act) {
+    QTimer::singleShot(0, [&opened, act] {
+        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        auto *dialog = qobject_cast<Dialog *>(modal);
+        opened = dialog != nullptr;
+        if (dialog)
+            act(dialog);
+        if (modal && modal->isVisible())
+            modal->reject();
     });
 }
 
@@ -63,21 +69,22 @@ void TestQtCommonDialog::saveDialog() {
     dialog.CancelError = true;
     const QString typed = folder.filePath(QStringLiteral("typed"));
     QStringList seen;
-    whenOpen<QFileDialog>([&](QFileDialog *open) {
+    bool opened = false;
+    whenOpen<QFileDialog>(opened, [&](QFileDialog *open) {
         seen << open->nameFilters() << open->selectedNameFilter() << open->defaultSuffix()
              << open->directory().absolutePath() << QFileInfo(open->selectedFiles().value(0)).fileName();
-        if (chooseType == 0) {
-            open->reject();
-            return;
-        }
+        if (chooseType == 0)
+            return; // left open: whenOpen cancels it
         open->selectNameFilter(open->nameFilters().value(chooseType - 1));
         open->selectFile(typed);
         // QFileDialog::accept, which checks and takes the typed name, is reached through QDialog.
         static_cast<QDialog *>(open)->accept();
     });
 
-    QCOMPARE(dialog.ShowSave(), error);
+    const int shown = dialog.ShowSave();
 
+    QVERIFY(opened);
+    QCOMPARE(shown, error);
     QCOMPARE(seen, (QStringList{"jpg格式 (*.jpg)", "txt格式 (*.txt)", openedOn, "jpg", folder.path(),
                                 "Quorilex12-9-26.jpg"}));
     QCOMPARE(dialog.FilterIndex, filterIndexAfter);
@@ -105,18 +112,22 @@ void TestQtCommonDialog::printerDialog() {
     QtCommonDialog dialog(nullptr, printer);
     dialog.Flags = flags;
     dialog.CancelError = true;
+    bool opened = false;
     bool offered = !pageRange;
-    whenOpen<QPrintDialog>([&](QPrintDialog *open) {
+    QPrinter *used = nullptr;
+    whenOpen<QPrintDialog>(opened, [&](QPrintDialog *open) {
         offered = open->testOption(QAbstractPrintDialog::PrintPageRange);
-        QCOMPARE(open->printer(), printer.get());
+        used = open->printer();
         if (confirm)
             open->accept();
-        else
-            open->reject();
     });
 
-    QCOMPARE(dialog.ShowPrinter(), error);
+    const int shown = dialog.ShowPrinter();
+
+    QVERIFY(opened);
+    QCOMPARE(shown, error);
     QCOMPARE(offered, pageRange);
+    QCOMPARE(used, printer.get());
 }
 
 QTEST_MAIN(TestQtCommonDialog)

@@ -2,8 +2,8 @@
 // default folder and name, the dialog's type carried from one save to the next, the window
 // snapshot, and failing saves that say so and leave existing files alone.
 #include "app/Form1.h"
-#include "measure/GridControl.h"
 #include "support/FakePlatform.h"
+#include "support/GridFill.h"
 #include "support/ScriptedDialog.h"
 
 #include <QApplication>
@@ -37,12 +37,13 @@ void setCaptions(Form1 &form, const QStringList &items, const QStringList &value
     }
 }
 
-void setGrid(Form1 &form, const std::vector<QStringList> &rows) {
-    form.DataGrid->setRows(int(rows.size()));
-    form.DataGrid->setCols(5);
-    for (size_t row = 0; row < rows.size(); ++row)
-        for (int column = 0; column < 5; ++column)
-            form.DataGrid->setTextMatrix(int(row), column, rows[row].value(column));
+// The default file name on today's date, as the en_US short date spells it.
+QString todaysDefaultName() {
+    const QDate today = QDate::currentDate();
+    return QStringLiteral("Quorilex%1-%2-%3")
+        .arg(today.month())
+        .arg(today.day())
+        .arg(today.year() % 100, 2, 10, QLatin1Char('0'));
 }
 
 void showView(Form1 &form, const QString &view) {
@@ -86,6 +87,8 @@ void TestSaving::init() {
     QGuiApplication::clipboard()->clear();
     filesDir = std::make_unique<QTemporaryDir>();
     files = filesDir->path();
+    // A save under a bare name lands among the test's files, where the checks look.
+    QDir::setCurrent(files);
 }
 
 void TestSaving::realtimeText_data() {
@@ -143,15 +146,20 @@ void TestSaving::chosenTypeDecidesFormat_data() {
     QTest::addColumn<QString>("typedName");
     QTest::addColumn<int>("filterIndex");
     QTest::addColumn<QByteArray>("expectedStart");
+    // The dialog opens on the first type; a realtime save takes the snapshot for it even when the
+    // user then switches to text.
+    QTest::addColumn<bool>("snapshot");
 
     QTest::newRow("picture type, .txt name: JPEG") << "realtime"
-                                                   << "shot.txt" << 1 << QByteArray("\xFF\xD8\xFF");
-    QTest::newRow("text type, .jpg name: text") << "realtime"
-                                                << "shot.jpg" << 2 << QByteArray("     P1:     0.00mA");
+                                                   << "shot.txt" << 1 << QByteArray("\xFF\xD8\xFF") << true;
+    QTest::newRow("text type, .jpg name: text")
+        << "realtime"
+        << "shot.jpg" << 2 << QByteArray("     P1:     0.00mA") << true;
     QTest::newRow("text type, .xls name: text table") << "record"
-                                                      << "table.xls" << 1 << QByteArray("NO.    ");
-    QTest::newRow("workbook type, .txt name: workbook") << "record"
-                                                        << "table.txt" << 2 << QByteArray("PK\x03\x04");
+                                                      << "table.xls" << 1 << QByteArray("NO.    ") << false;
+    QTest::newRow("workbook type, .txt name: workbook")
+        << "record"
+        << "table.txt" << 2 << QByteArray("PK\x03\x04") << false;
 }
 
 void TestSaving::chosenTypeDecidesFormat() {
@@ -159,17 +167,20 @@ void TestSaving::chosenTypeDecidesFormat() {
     QFETCH(QString, typedName);
     QFETCH(int, filterIndex);
     QFETCH(QByteArray, expectedStart);
+    QFETCH(bool, snapshot);
     FakePlatform platform;
     Form1 form(platform);
     showView(form, view);
     setGrid(form, {{"NO."}, {}});
     const QString path = files + QLatin1Char('/') + typedName;
     platform.dialog->script = {DialogAnswer::confirm(path, filterIndex)};
+    QVERIFY(QGuiApplication::clipboard()->image().isNull());
 
     form.Button_save_Click();
 
     QVERIFY2(readAll(path).startsWith(expectedStart), readAll(path).left(20).toHex().constData());
     QCOMPARE(platform.messages.size(), size_t(0));
+    QCOMPARE(QGuiApplication::clipboard()->image().size(), snapshot ? form.grab().size() : QSize(0, 0));
 }
 
 void TestSaving::cancelLeavesFolderAndSnapshot() {
@@ -183,11 +194,7 @@ void TestSaving::cancelLeavesFolderAndSnapshot() {
 
     QCOMPARE(platform.dialog->shown.size(), size_t(1));
     const DialogShown &shown = platform.dialog->shown[0];
-    const QDate today = QDate::currentDate();
-    QCOMPARE(shown.FileName, QStringLiteral("Quorilex%1-%2-%3")
-                                 .arg(today.month())
-                                 .arg(today.day())
-                                 .arg(today.year() % 100, 2, 10, QLatin1Char('0')));
+    QCOMPARE(shown.FileName, todaysDefaultName());
     QCOMPARE(shown.Filter, realtimeFilter);
     QCOMPARE(shown.DefaultExt, QStringLiteral(".jpg"));
     QCOMPARE(shown.InitDir, folder);
@@ -208,6 +215,8 @@ void TestSaving::typeCarriesOverBetweenSaves_data() {
 
     QTest::newRow("first save") << QStringList() << "realtime"
                                 << ".jpg" << true << 0;
+    QTest::newRow("first record save: text type, no snapshot") << QStringList() << "record"
+                                                               << ".txt" << false << 0;
     QTest::newRow("after a realtime text save") << QStringList{"realtime:2"} << "realtime"
                                                 << ".txt" << false << 0;
     QTest::newRow("after a workbook save") << QStringList{"record:2"} << "realtime"
@@ -281,8 +290,8 @@ void TestSaving::pictureIsWhateverTheClipboardHolds() {
 void TestSaving::failingSaveSaysSoAndKeepsOldFile_data() {
     QTest::addColumn<QString>("view");
     QTest::addColumn<int>("filterIndex");
-    QTest::addColumn<QString>("place"); // "missing folder", or "long name" for a name the save's temporary
-                                        // file cannot get, over an existing file
+    QTest::addColumn<QString>("place"); // "missing folder", "long name" for a name the save's temporary
+                                        // file cannot get, over an existing file, or "dialog fails"
     QTest::addColumn<bool>("clipboardEmpty");
     QTest::addColumn<QString>("reason"); // empty: the system's reason, whatever it says
 
@@ -295,6 +304,10 @@ void TestSaving::failingSaveSaysSoAndKeepsOldFile_data() {
     QTest::newRow("workbook over an existing file") << "record" << 2 << "long name" << false << "";
     QTest::newRow("no picture on the clipboard")
         << "realtime" << 1 << "long name" << true << "The clipboard holds no picture.";
+    // Not a cancel: going on would save under the name the dialog held, the bare default name.
+    QTest::newRow("the realtime dialog fails")
+        << "realtime" << 2 << "dialog fails" << false << "Dialog failure.";
+    QTest::newRow("the record dialog fails") << "record" << 1 << "dialog fails" << false << "Dialog failure.";
 }
 
 void TestSaving::failingSaveSaysSoAndKeepsOldFile() {
@@ -311,14 +324,17 @@ void TestSaving::failingSaveSaysSoAndKeepsOldFile() {
     platform.dialog->FilterIndex = 2;
     if (!clipboardEmpty)
         QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
-    const QString path = place == QLatin1String("missing folder")
+    const bool dialogFails = place == QLatin1String("dialog fails");
+    const QString path = dialogFails ? todaysDefaultName()
+                         : place == QLatin1String("missing folder")
                              ? files + QStringLiteral("/missing/saved")
                              : files + QLatin1Char('/') + QString(250, QLatin1Char('n'));
     const QByteArray old("old contents\r\n");
     if (place == QLatin1String("long name"))
         writeFile(path, old);
     const QStringList before = QDir(files).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
-    platform.dialog->script = {DialogAnswer::confirm(path, filterIndex)};
+    platform.dialog->script = {dialogFails ? DialogAnswer::fail(reason)
+                                           : DialogAnswer::confirm(path, filterIndex)};
 
     form.Button_save_Click();
 
@@ -333,6 +349,9 @@ void TestSaving::failingSaveSaysSoAndKeepsOldFile() {
         QCOMPARE(message.text.mid(opening.size()), reason);
     QCOMPARE(platform.beeps, 1);
     QCOMPARE(QDir(files).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before);
+    QCOMPARE(
+        QDir(home.filePath(QStringLiteral("Quorilex"))).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+        QStringList());
     if (place == QLatin1String("long name"))
         QCOMPARE(readAll(path), old);
 }
@@ -349,8 +368,14 @@ void TestSaving::folderThatCannotBeCreated() {
     form.Button_save_Click();
 
     QCOMPARE(platform.messages.size(), size_t(1));
-    QCOMPARE(platform.messages[0].text,
-             QStringLiteral("Cannot save %1\r\nThe folder cannot be created.").arg(folder));
+    const MessageBoxRequest &message = platform.messages[0];
+    const QString opening =
+        QStringLiteral("The folder %1 cannot be created; choose another folder.\r\n").arg(folder);
+    QVERIFY2(message.text.startsWith(opening) && message.text.size() > opening.size(),
+             qPrintable(message.text));
+    QCOMPARE(message.title, QStringLiteral("Saving Error!"));
+    QCOMPARE(message.icon, QMessageBox::Warning);
+    QCOMPARE(platform.beeps, 1);
     QVERIFY2(QFileInfo::exists(path), "the dialog still opens, and a file chosen elsewhere is saved");
 }
 
