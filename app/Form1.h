@@ -120,6 +120,7 @@ private:
                         bool snapshotForFirstType);
     void reportSaveError(const QString &path, const QString &reason);
     void reportPrintingError(const QString &reason);
+    void warnUser(const QString &text, const QString &title);
 
     void createCommands();
     void createViews();
