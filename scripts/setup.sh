@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-serialport-dev libxlsxwriter-dev "$@")
+# libxlsxwriter links zlib, but its package does not bring zlib's development files along.
+packages=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-serialport-dev libxlsxwriter-dev zlib1g-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do
