@@ -153,12 +153,15 @@ void Form1::createViews() {
 
 void Form1::createStatusDisplay() {
     const QFont statusFont = cjkFont(12, false);
+    // The designed 1455 twips cut "COM16Unviable" short in any font at this size; the labels
+    // reach to the window's edge instead so the port status is always readable.
+    const int statusWidth = ClientWidth - 9840;
     LabComsta =
         makeLabel(centralWidget(), QStringLiteral("LabComsta"), QStringLiteral("COM status"), statusFont);
-    placeTwips(LabComsta, 9840, 7680, 1455, 375);
+    placeTwips(LabComsta, 9840, 7680, statusWidth, 375);
     Lab_rtsta =
         makeLabel(centralWidget(), QStringLiteral("Lab_rtsta"), QStringLiteral("Unconnected"), statusFont);
-    placeTwips(Lab_rtsta, 9840, 8280, 1455, 375);
+    placeTwips(Lab_rtsta, 9840, 8280, statusWidth, 375);
 
     StatusBar1 = statusBar();
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));

@@ -158,7 +158,7 @@ void WindowTest::layoutInTwips_data() {
         {"TabStrip1", {960, 840, 8535, 7935}},       {"Frame_realtime", {1080, 1440, 8295, 7215}},
         {"Lab_testpro0", {240, 840, 2505, 1020}},    {"Lab_testpro3", {240, 4800, 2520, 1020}},
         {"Lab_value2", {3000, 3480, 5055, 1020}},    {"Progress_read", {3000, 4080, 3855, 220}},
-        {"Lab_rtsta", {9840, 8280, 1455, 375}},      {"LabComsta", {9840, 7680, 1455, 375}},
+        {"Lab_rtsta", {9840, 8280, 1815, 375}},      {"LabComsta", {9840, 7680, 1815, 375}},
         {"DataGrid", {1000, 1440, 8000, 7075}},
     };
     for (const auto &[control, rect] : rows)
