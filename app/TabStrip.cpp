@@ -1,6 +1,7 @@
 #include "app/TabStrip.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QResizeEvent>
 #include <QTabBar>
 
@@ -15,17 +16,29 @@ TabStrip::TabStrip(const QStringList &captions, QWidget *parent)
     page->setFrameShape(QFrame::StyledPanel);
     page->lower();
 
+    // The view follows the selected tab only through Click, so the selection may change by a
+    // left click alone: no keyboard focus, no wheel, no other mouse button.
+    bar->setFocusPolicy(Qt::NoFocus);
+    bar->installEventFilter(this);
     connect(bar, &QTabBar::tabBarClicked, this, [this](int index) {
-        if (index < 0)
+        if (index < 0 || !(QGuiApplication::mouseButtons() & Qt::LeftButton))
             return;
         bar->setCurrentIndex(index);
         emit Click();
     });
 }
 
-int TabStrip::SelectedIndex() const { return bar->currentIndex() + 1; }
+int TabStrip::SelectedIndex() const {
+    return bar->currentIndex() + 1;
+}
 
-void TabStrip::setSelectedIndex(int index) { bar->setCurrentIndex(index - 1); }
+void TabStrip::setSelectedIndex(int index) {
+    bar->setCurrentIndex(index - 1);
+}
+
+bool TabStrip::eventFilter(QObject *watched, QEvent *event) {
+    return watched == bar && (event->type() == QEvent::Wheel || event->type() == QEvent::KeyPress);
+}
 
 void TabStrip::resizeEvent(QResizeEvent *) {
     bar->adjustSize();

@@ -1,6 +1,7 @@
 // Switching between the Realtime and Record views, and the status-bar clock.
 #include "app/Form1.h"
 
+#include "app/ClockFormat.h"
 #include "app/TabStrip.h"
 #include "app/TimerControl.h"
 #include "measure/GridControl.h"
@@ -26,5 +27,6 @@ void Form1::Timer_date_Timer() {
     const QDateTime now = QDateTime::currentDateTime();
     const QLocale locale = QLocale::system();
     StatusBar1Panels[0]->setText(locale.toString(now.date(), QLocale::ShortFormat));
-    StatusBar1Panels[2]->setText(locale.toString(now.time(), QLocale::ShortFormat));
+    StatusBar1Panels[2]->setText(
+        locale.toString(now.time(), clockTimeFormat(locale.timeFormat(QLocale::LongFormat))));
 }

@@ -1,9 +1,16 @@
 #include "link/PortNames.h"
 
+#include <QCollator>
 #include <QSerialPortInfo>
-#include <QStringList>
 
 #include <algorithm>
+
+QStringList inPortOrder(QStringList devices) {
+    QCollator collator(QLocale(QLocale::English));
+    collator.setNumericMode(true);
+    std::sort(devices.begin(), devices.end(), collator);
+    return devices;
+}
 
 QString portDeviceName(int portNumber) {
     if (portNumber < 1)
@@ -18,7 +25,7 @@ QString portDeviceName(int portNumber) {
     QStringList devices;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
         devices << info.systemLocation();
-    std::sort(devices.begin(), devices.end());
+    devices = inPortOrder(devices);
     return portNumber <= devices.size() ? devices.at(portNumber - 1) : QString();
 #endif
 }

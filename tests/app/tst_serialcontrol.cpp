@@ -46,10 +46,12 @@ void SerialControlTest::portNumbersFollowTheEnvironment() {
     numberPort(3, QStringLiteral("/dev/pts/99"));
     QCOMPARE(portDeviceName(3), QStringLiteral("/dev/pts/99"));
     qunsetenv("POWERCLAMP_COM3");
+    QCOMPARE(inPortOrder({"/dev/ttyUSB0", "/dev/ttyS10", "/dev/ttyS2", "/dev/ttyACM0", "/dev/ttyS0"}),
+             (QStringList{"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB0"}));
     QCOMPARE(portDeviceName(0), QString());
     const int listed = int(QSerialPortInfo::availablePorts().size());
     if (listed < 16) {
-        qunsetenv("POWERCLAMP_COM16");
+        qunsetenv(QByteArray("POWERCLAMP_COM" + QByteArray::number(listed + 1)).constData());
         QCOMPARE(portDeviceName(listed + 1), QString()); // a number with no device behind it
     }
 }

@@ -1,4 +1,5 @@
 // The window as it comes up, the tab rules, About, Clear and Close.
+#include "app/ClockFormat.h"
 #include "app/Form1.h"
 #include "app/TabStrip.h"
 #include "app/TimerControl.h"
@@ -6,6 +7,7 @@
 #include "support/FakePlatform.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDateTime>
 #include <QLabel>
 #include <QLocale>
@@ -16,6 +18,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 
@@ -69,6 +72,9 @@ private slots:
     void realtimeTabHidesProgressRecordTabLeavesIt();
     void clickingSelectedTabAgainChangesNothing();
     void statusBarShowsDateAndTime();
+    void clockShowsSecondsWithoutTimeZone_data();
+    void clockShowsSecondsWithoutTimeZone();
+    void tabChangesOnlyByLeftClick();
     void aboutMessage();
     void operateClearWorksWhileClearButtonIsDisabled();
     void closeEndsTheProgramAndSilencesTheLink();
@@ -78,10 +84,10 @@ void WindowTest::commandStatesAtStart_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<bool>("enabled");
     const std::pair<const char *, bool> rows[] = {
-        {"Button_read", false}, {"menuread", false},   {"Button_clear", false}, {"menuclear", true},
-        {"Button_save", true},  {"Button_print", true}, {"Button_help", true},  {"Button_close", true},
-        {"menusave", true},     {"menuclose", true},   {"menuprint", true},     {"menuabout", true},
-        {"menuhelp", true},     {"menufile", true},    {"menuoprate", true},    {"TabStrip1", true},
+        {"Button_read", false}, {"menuread", false},    {"Button_clear", false}, {"menuclear", true},
+        {"Button_save", true},  {"Button_print", true}, {"Button_help", true},   {"Button_close", true},
+        {"menusave", true},     {"menuclose", true},    {"menuprint", true},     {"menuabout", true},
+        {"menuhelp", true},     {"menufile", true},     {"menuoprate", true},    {"TabStrip1", true},
     };
     for (const auto &[control, enabled] : rows)
         QTest::newRow(control) << QString::fromLatin1(control) << enabled;
@@ -154,11 +160,11 @@ void WindowTest::layoutInTwips_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QRect>("twipsRect");
     const std::pair<const char *, QRect> rows[] = {
-        {"Button_read", {9960, 840, 1095, 855}},     {"Button_close", {9960, 6360, 1095, 855}},
-        {"TabStrip1", {960, 840, 8535, 7935}},       {"Frame_realtime", {1080, 1440, 8295, 7215}},
-        {"Lab_testpro0", {240, 840, 2505, 1020}},    {"Lab_testpro3", {240, 4800, 2520, 1020}},
-        {"Lab_value2", {3000, 3480, 5055, 1020}},    {"Progress_read", {3000, 4080, 3855, 220}},
-        {"Lab_rtsta", {9840, 8280, 1815, 375}},      {"LabComsta", {9840, 7680, 1815, 375}},
+        {"Button_read", {9960, 840, 1095, 855}},  {"Button_close", {9960, 6360, 1095, 855}},
+        {"TabStrip1", {960, 840, 8535, 7935}},    {"Frame_realtime", {1080, 1440, 8295, 7215}},
+        {"Lab_testpro0", {240, 840, 2505, 1020}}, {"Lab_testpro3", {240, 4800, 2520, 1020}},
+        {"Lab_value2", {3000, 3480, 5055, 1020}}, {"Progress_read", {3000, 4080, 3855, 220}},
+        {"Lab_rtsta", {9840, 8280, 1815, 375}},   {"LabComsta", {9840, 7680, 1815, 375}},
         {"DataGrid", {1000, 1440, 8000, 7075}},
     };
     for (const auto &[control, rect] : rows)
@@ -175,7 +181,10 @@ void WindowTest::layoutInTwips() {
     QVERIFY2(qAbs(pixels.x() * 15 - twipsRect.x()) < 15 && qAbs(pixels.y() * 15 - twipsRect.y()) < 15 &&
                  qAbs(pixels.width() * 15 - twipsRect.width()) < 15 &&
                  qAbs(pixels.height() * 15 - twipsRect.height()) < 15,
-             qPrintable(QStringLiteral("%1,%2 %3x%4 px").arg(pixels.x()).arg(pixels.y()).arg(pixels.width())
+             qPrintable(QStringLiteral("%1,%2 %3x%4 px")
+                            .arg(pixels.x())
+                            .arg(pixels.y())
+                            .arg(pixels.width())
                             .arg(pixels.height())));
 }
 
@@ -216,7 +225,8 @@ void WindowTest::tabClicks() {
     FakePlatform platform;
     Form1 form(platform);
     form.state.MeterFound = meterFound;
-    const QStringList alwaysOn{"Button_save", "menusave", "Button_print", "menuprint", "Button_help", "menuhelp"};
+    const QStringList alwaysOn{"Button_save", "menusave",    "Button_print",
+                               "menuprint",   "Button_help", "menuhelp"};
     for (const QString &name : alwaysOn)
         setEnabled(form, name, false);
     clickTab(form, tab);
@@ -264,12 +274,57 @@ void WindowTest::statusBarShowsDateAndTime() {
     FakePlatform platform;
     const QDateTime before = QDateTime::currentDateTime();
     Form1 form(platform);
+    const QDateTime after = QDateTime::currentDateTime();
     const QLocale locale = QLocale::system();
+    const QString clock = clockTimeFormat(locale.timeFormat(QLocale::LongFormat));
     // Shown from the first moment, before the first tick.
-    QCOMPARE(form.StatusBar1Panels[0]->text(), locale.toString(before.date(), QLocale::ShortFormat));
-    const QStringList acceptedTimes{locale.toString(before.time(), QLocale::ShortFormat),
-                                    locale.toString(before.time().addSecs(60), QLocale::ShortFormat)};
-    QVERIFY(acceptedTimes.contains(form.StatusBar1Panels[2]->text()));
+    QVERIFY((QStringList{locale.toString(before.date(), QLocale::ShortFormat),
+                         locale.toString(after.date(), QLocale::ShortFormat)})
+                .contains(form.StatusBar1Panels[0]->text()));
+    QVERIFY((QStringList{locale.toString(before.time(), clock), locale.toString(after.time(), clock)})
+                .contains(form.StatusBar1Panels[2]->text()));
+}
+
+void WindowTest::clockShowsSecondsWithoutTimeZone_data() {
+    QTest::addColumn<QString>("longFormat");
+    QTest::addColumn<QString>("clockFormat");
+    QTest::newRow("12-hour with zone") << "h:mm:ss AP t"
+                                       << "h:mm:ss AP";
+    QTest::newRow("24-hour with zone") << "HH:mm:ss t"
+                                       << "HH:mm:ss";
+    QTest::newRow("zone first") << "tttt HH:mm:ss"
+                                << "HH:mm:ss";
+    QTest::newRow("quoted t is text") << "HH:mm:ss 'tt' t"
+                                      << "HH:mm:ss 'tt'";
+    QTest::newRow("no zone") << "HH.mm.ss"
+                             << "HH.mm.ss";
+}
+
+void WindowTest::clockShowsSecondsWithoutTimeZone() {
+    QFETCH(QString, longFormat);
+    QFETCH(QString, clockFormat);
+    QCOMPARE(clockTimeFormat(longFormat), clockFormat);
+    // With real locale data, too.
+    const QLocale unitedStates(QLocale::English, QLocale::UnitedStates);
+    QCOMPARE(
+        unitedStates.toString(QTime(13, 5, 9), clockTimeFormat(unitedStates.timeFormat(QLocale::LongFormat))),
+        QStringLiteral("1:05:09 PM"));
+}
+
+void WindowTest::tabChangesOnlyByLeftClick() {
+    FakePlatform platform;
+    Form1 form(platform);
+    clickTab(form, 1);
+    QTabBar *bar = form.TabStrip1->tabBar();
+    const QPoint recordTab = bar->tabRect(1).center();
+    QTest::mouseClick(bar, Qt::RightButton, {}, recordTab);
+    QWheelEvent wheel(recordTab, bar->mapToGlobal(recordTab), {}, {0, -120}, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bar, &wheel);
+    QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(form.TabStrip1->SelectedIndex(), 1);
+    QVERIFY(form.state.RealtimeView);
+    QVERIFY(!form.Frame_realtime->isHidden());
 }
 
 void WindowTest::aboutMessage() {
@@ -280,8 +335,9 @@ void WindowTest::aboutMessage() {
         about ? about->trigger() : form.Button_help->click();
         QCOMPARE(platform.messages.size(), size_t(1));
         const MessageBoxRequest &shown = platform.messages.front();
-        QCOMPARE(shown.text, QStringLiteral("Large Caliber Power Clamp Software(EN).\r Please contact us for more "
-                                            "information!\r"));
+        QCOMPARE(shown.text,
+                 QStringLiteral("Large Caliber Power Clamp Software(EN).\r Please contact us for more "
+                                "information!\r"));
         QCOMPARE(shown.text.count(QLatin1Char('\r')), 2);
         QVERIFY(!shown.text.contains(QLatin1Char('\n')));
         QCOMPARE(shown.title, QStringLiteral("Thank you for using our product."));
