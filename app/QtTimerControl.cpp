@@ -13,7 +13,6 @@ void QtTimerControl::setEnabled(bool enabled) {
 }
 
 void QtTimerControl::setInterval(int milliseconds) {
-    // QTimer::setInterval restarts an active timer; only a stopped one may change quietly.
-    if (milliseconds != timer.interval())
-        timer.setInterval(milliseconds);
+    // Changing the interval of a running timer restarts its countdown, as QTimer does.
+    timer.setInterval(milliseconds);
 }
