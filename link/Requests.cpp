@@ -9,8 +9,6 @@ namespace {
 
 constexpr uint8_t RequestStart = 0xA1;
 constexpr uint8_t ExtendedCommand = 0xFF; // types 3 and 4 carry it instead of the caller's command
-constexpr uint8_t RecordAnswerOverhead = 6;
-constexpr uint8_t RecordAnswerBytesPerRecord = 32;
 
 void appendWord(std::vector<uint8_t> &frame, int16_t value) {
     frame.push_back(uint8_t(value >> 8));
@@ -31,22 +29,22 @@ std::optional<Request> buildRequest(uint8_t command, uint8_t type, int16_t start
     case 1:
         appendWord(fields, firstRecord);
         appendWord(fields, records);
-        answerLength = uint8_t(RecordAnswerOverhead + RecordAnswerBytesPerRecord * records);
+        answerLength = uint8_t(recordBlockAnswerLength(records));
         break;
     case 2:
     case 3:
-        answerLength = 7;
+        answerLength = OneByteAnswerLength;
         break;
     case 4:
         fields.push_back(param);
-        answerLength = 7;
+        answerLength = OneByteAnswerLength;
         break;
     case 5:
         fields = {0x55, 0xAA};
-        answerLength = 8;
+        answerLength = TwoByteAnswerLength;
         break;
     case 6:
-        answerLength = 38;
+        answerLength = RealtimeAnswerLength;
         break;
     default:
         return std::nullopt;

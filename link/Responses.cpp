@@ -6,24 +6,16 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int MinFrameLength = 6; // start, any, status, length, type, checksum
-constexpr int BlockOverhead = 6;
-constexpr int RealtimeAnswerLength = 38; // four 8-byte reading blocks
-
-} // namespace
-
 FrameCheck checkFrame(const uint8_t *bytes, int count) {
     const int start = int(std::find(bytes, bytes + count, ResponseStart) - bytes);
     const int available = count - start;
-    if (available < MinFrameLength)
+    if (available < AnswerOverhead)
         return {FrameVerdict::NoFrame, start, 0};
     const uint8_t *frame = bytes + start;
     if (frame[3] > available - 2)
         return {FrameVerdict::Incomplete, start, 0};
     const int length = frame[3] + 2;
-    if (length < MinFrameLength || length > RxFrameSize)
+    if (length < AnswerOverhead || length > RxFrameSize)
         return {FrameVerdict::BadLength, start, length};
     if (frame[2] != 0)
         return {FrameVerdict::BadStatus, start, length};
@@ -35,12 +27,12 @@ FrameCheck checkFrame(const uint8_t *bytes, int count) {
 bool isHandledAnswer(uint8_t type, int length) {
     switch (type) {
     case 1:
-        return (length - BlockOverhead) % RecordSize == 0 && length > BlockOverhead &&
-               length <= BlockOverhead + RecordSize * RecordsPerBlock;
+        return (length - AnswerOverhead) % RecordSize == 0 && length > AnswerOverhead &&
+               length <= recordBlockAnswerLength(RecordsPerBlock);
     case 3:
-        return length >= 7;
+        return length >= OneByteAnswerLength;
     case 5:
-        return length >= 8;
+        return length >= TwoByteAnswerLength;
     case 6:
         return length >= RealtimeAnswerLength;
     case 2:
@@ -53,14 +45,14 @@ bool isHandledAnswer(uint8_t type, int length) {
 }
 
 int recordsInBlock(int length) {
-    return (length - BlockOverhead) / RecordSize;
+    return (length - AnswerOverhead) / RecordSize;
 }
 
 std::optional<int16_t> downloadRecordCount(const uint8_t *frame, int length) {
     int reported = 0;
-    if (length == 7)
+    if (length == OneByteAnswerLength)
         reported = frame[5];
-    else if (length == 8)
+    else if (length == TwoByteAnswerLength)
         reported = frame[6] * 256 + frame[5];
     else
         return std::nullopt;

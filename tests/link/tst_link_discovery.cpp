@@ -16,6 +16,8 @@ private slots:
     void comOpenReopensAnOpenPort();
     void meterFound_data();
     void meterFound();
+    void firstAnsweringMeterWins_data();
+    void firstAnsweringMeterWins();
     void probingGoesRound();
     void wrongLinkAnswerKeepsProbing_data();
     void wrongLinkAnswerKeepsProbing();
@@ -95,6 +97,50 @@ void Discovery::meterFound() {
     QVERIFY(link.advanceToNextRequest());
     QCOMPARE(link.requestPorts().back(), meterPort);
     QCOMPARE(int(link.meter.heard.back().request[4]), recordView ? 5 : 6);
+}
+
+void Discovery::firstAnsweringMeterWins_data() {
+    QTest::addColumn<int>("firstPort");
+    QTest::addColumn<int>("firstDelayMs");
+    QTest::addColumn<int>("secondPort");
+    QTest::addColumn<int>("secondDelayMs");
+    QTest::addColumn<int>("winner");
+
+    QTest::newRow("both answer at once") << 3 << 5 << 5 << 5 << 3;
+    QTest::newRow("neighbouring ports") << 3 << 5 << 4 << 5 << 3;
+    QTest::newRow("first answers just within its tick") << 3 << 590 << 5 << 5 << 3;
+    // Its answer comes after the next probe has closed its port.
+    QTest::newRow("first answers after its tick") << 3 << 700 << 5 << 5 << 5;
+    QTest::newRow("ports 1 and 2, first too slow") << 1 << 650 << 2 << 5 << 2;
+    QTest::newRow("ports 1 and 16") << 1 << 5 << 16 << 5 << 1;
+}
+
+void Discovery::firstAnsweringMeterWins() {
+    QFETCH(int, firstPort);
+    QFETCH(int, firstDelayMs);
+    QFETCH(int, secondPort);
+    QFETCH(int, secondDelayMs);
+    QFETCH(int, winner);
+    LinkFixture link(firstPort);
+    link.meter.answerDelayMs = firstDelayMs;
+    ScriptedMeter second(link.platform, secondPort);
+    second.answerDelayMs = secondDelayMs;
+    link.serial.openOutcome[secondPort] = CommNoError;
+
+    QVERIFY(link.findMeter());
+    QCOMPARE(int(link.form.state.ComNum), winner);
+    QCOMPARE(link.platform.clock.now(), 600 * (winner + 1));
+    ScriptedMeter &winning = winner == firstPort ? link.meter : second;
+    ScriptedMeter &losing = winner == firstPort ? second : link.meter;
+    // Each meter heard its probe; a later port is not probed once a meter has answered.
+    QCOMPARE(winning.heard.size(), size_t(1));
+    QCOMPARE(losing.heard.size(), size_t(winner == firstPort ? 0 : 1));
+
+    // Polling goes to the winner alone.
+    link.platform.clock.advance(1500);
+    QCOMPARE(winning.heard.size(), size_t(2));
+    QCOMPARE(int(winning.heard.back().request[4]), 6);
+    QCOMPARE(losing.heard.size(), size_t(winner == firstPort ? 0 : 1));
 }
 
 void Discovery::probingGoesRound() {

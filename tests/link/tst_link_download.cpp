@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <optional>
+
 namespace {
 
 // Found in the Record view, with the meter holding `records`; Read clicked.
@@ -122,9 +124,15 @@ void DownloadTest::noRecords_data() {
 void DownloadTest::noRecords() {
     QFETCH(bool, eightByteCount);
     Download download(0, eightByteCount);
+    std::optional<bool> pollingWhileBoxShows;
+    download.platform.whileMsgBoxShows = [&download, &pollingWhileBoxShows](const MessageBoxRequest &) {
+        pollingWhileBoxShows = download.form.Timer_real->Enabled();
+    };
     QVERIFY(download.start());
     QVERIFY(download.runToEnd());
 
+    // Polling resumes once the box is closed, not while it waits for the user.
+    QCOMPARE(pollingWhileBoxShows, std::optional<bool>(false));
     QVERIFY(download.meter.recordRequests().empty());
     QCOMPARE(download.platform.messages.size(), size_t(1));
     QCOMPARE(download.platform.messages[0].text,

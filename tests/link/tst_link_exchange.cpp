@@ -31,6 +31,8 @@ private slots:
     void answer_data();
     void answer();
     void splitAnswerNeverHandled();
+    void bytesArrivingDuringInput_data();
+    void bytesArrivingDuringInput();
     void otherEventsIgnored();
     void anyEventCompletesBeforeFirstRequest();
     void garbageAnswersKeepStateInRange();
@@ -184,6 +186,41 @@ void Exchange::splitAnswerNeverHandled() {
     link.platform.clock.advance(sentAt + 2500 - link.platform.clock.now());
     QCOMPARE(int(form.state.LinkStatus), int(LinkTimedOut));
     QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
+}
+
+void Exchange::bytesArrivingDuringInput_data() {
+    QTest::addColumn<QByteArray>("counted");
+    QTest::addColumn<QByteArray>("late");
+    QTest::addColumn<bool>("accepted");
+
+    const QByteArray good = realtimeAnswer();
+    const QByteArray noise = QByteArray::fromHex("0013A1FF00");
+    QTest::newRow("frame's tail arrives late")
+        << noise + good.left(good.size() - noise.size()) << good.right(noise.size()) << false;
+    QTest::newRow("whole frame arrives late") << QByteArray(good.size(), '\0') << good << false;
+    QTest::newRow("bytes after the frame arrive late") << good << QByteArray::fromHex("B1005A") << true;
+}
+
+// Input hands over bytes that came after InBufferCount was read; only the counted ones are
+// looked at, so a frame is accepted only if it lies wholly within them.
+void Exchange::bytesArrivingDuringInput() {
+    QFETCH(QByteArray, counted);
+    QFETCH(QByteArray, late);
+    QFETCH(bool, accepted);
+    LinkFixture link(1);
+    link.meter.fault = ScriptedMeter::Fault::Silent;
+    Form1 &form = link.form;
+    form.ComOpen(1);
+    form.SendCommand(1, 6, 0, 0, 0);
+    link.serial.arrivingDuringInput = late;
+
+    link.serial.deliver(counted);
+    QCOMPARE(int(form.state.RxCount), int(counted.size()));
+    QCOMPARE(form.state.RxBuf, counted + late);
+    QVERIFY(!link.serial.PortOpen());
+    QCOMPARE(int(form.state.LinkStatus), int(accepted ? LinkVerified : LinkAwaiting));
+    QCOMPARE(form.Timer_timeout->Enabled(), !accepted);
+    QCOMPARE(form.Lab_value[0]->text() != InitialValue, accepted);
 }
 
 void Exchange::otherEventsIgnored() {

@@ -46,7 +46,10 @@ private slots:
     void readDoesNothing();
     void readRightAfterPoll();
     void timeoutWhileReadWaits();
-    void timeoutInRecordViewBeforeFound();
+    void timeoutBeforeFound_data();
+    void timeoutBeforeFound();
+    void pollsBeforeFoundSendNothing_data();
+    void pollsBeforeFoundSendNothing();
     void unpluggedAdapterComesBack();
 };
 
@@ -151,18 +154,61 @@ void Polling::timeoutWhileReadWaits() {
     QCOMPARE(int(link.meter.heard.back().request[4]), 2);
 }
 
-void Polling::timeoutInRecordViewBeforeFound() {
+void Polling::timeoutBeforeFound_data() {
+    QTest::addColumn<int>("tab"); // 0: no click, the Realtime view of start-up
+    QTest::addColumn<bool>("clearEnabled");
+
+    QTest::newRow("start-up, Realtime view") << 0 << false;
+    QTest::newRow("Record view") << 2 << true;
+}
+
+void Polling::timeoutBeforeFound() {
+    QFETCH(int, tab);
+    QFETCH(bool, clearEnabled);
     LinkFixture link(1);
     link.serial.openOutcome.clear();
     link.platform.clock.advance(100);
-    link.clickTab(2);
+    Form1 &form = link.form;
+    if (tab != 0)
+        link.clickTab(tab);
+    else // the time-out is what brings the menu entry in line with its button
+        QVERIFY(form.menuclear->isEnabled() && !form.Button_clear->isEnabled());
 
     QVERIFY(timedOutAt(link, 2500));
-    Form1 &form = link.form;
     QVERIFY(!form.Button_read->isEnabled() && !form.menuread->isEnabled());
-    QVERIFY(form.Button_clear->isEnabled() && form.menuclear->isEnabled());
+    QCOMPARE(form.Button_clear->isEnabled(), clearEnabled);
+    QCOMPARE(form.menuclear->isEnabled(), clearEnabled);
     QVERIFY(form.Timer_real->Enabled());
     QVERIFY(form.Timer_findcom->Enabled());
+}
+
+void Polling::pollsBeforeFoundSendNothing_data() {
+    QTest::addColumn<int>("tab"); // 0: no click, the start-up time-out starts polling
+
+    QTest::newRow("Realtime tab clicked") << 1;
+    QTest::newRow("Record tab clicked") << 2;
+    QTest::newRow("start-up time-out") << 0;
+}
+
+void Polling::pollsBeforeFoundSendNothing() {
+    QFETCH(int, tab);
+    // Every port opens and nothing answers, so any poll would be heard.
+    LinkFixture link(1);
+    link.meter.fault = ScriptedMeter::Fault::Silent;
+    for (int port = 2; port <= 16; ++port)
+        link.serial.openOutcome[port] = CommNoError;
+    if (tab != 0)
+        link.clickTab(tab);
+
+    link.platform.clock.advance(2500);
+    QVERIFY(link.form.Timer_real->Enabled());
+    link.platform.clock.advance(9000 - 2500);
+    QVERIFY(!link.form.state.MeterFound);
+    // Only the probes of discovery went out: one link check per 600 ms tick.
+    const QStringList sent = link.serial.log.filter(QStringLiteral("output "));
+    QCOMPARE(sent.size(), 9000 / 600);
+    for (const QString &request : sent)
+        QCOMPARE(request, QStringLiteral("output A1 00 01 06 05 55 AA FD"));
 }
 
 void Polling::unpluggedAdapterComesBack() {

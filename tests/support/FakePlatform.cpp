@@ -21,4 +21,8 @@ std::unique_ptr<PrinterControl> FakePlatform::createPrinter() {
     return recording;
 }
 
-void FakePlatform::MsgBox(QWidget *, const MessageBoxRequest &request) { messages.push_back(request); }
+void FakePlatform::MsgBox(QWidget *, const MessageBoxRequest &request) {
+    messages.push_back(request);
+    if (whileMsgBoxShows)
+        whileMsgBoxShows(request);
+}

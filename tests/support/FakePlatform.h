@@ -4,6 +4,7 @@
 #include "support/FakeSerialControl.h"
 #include "support/VirtualClock.h"
 
+#include <functional>
 #include <vector>
 
 class ScriptedDialog;
@@ -22,10 +23,12 @@ public:
     void End() override { ++ends; }
 
     VirtualClock clock;
-    FakeSerialControl *serial = nullptr;  // owned by the window
-    ScriptedDialog *dialog = nullptr;     // owned by the window
-    RecordingPrinter *printer = nullptr;  // owned by the window
+    FakeSerialControl *serial = nullptr; // owned by the window
+    ScriptedDialog *dialog = nullptr;    // owned by the window
+    RecordingPrinter *printer = nullptr; // owned by the window
     std::vector<MessageBoxRequest> messages;
+    // Runs while a message box is up, before the user closes it.
+    std::function<void(const MessageBoxRequest &)> whileMsgBoxShows;
     int beeps = 0;
     int ends = 0;
 };

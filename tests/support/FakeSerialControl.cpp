@@ -41,11 +41,14 @@ void FakeSerialControl::setOutBufferCount(int count) {
         return;
     QByteArray request;
     request.swap(queuedOutput);
-    if (onOutput)
-        onOutput(commPort, request);
+    const auto device = onOutput.find(commPort);
+    if (device != onOutput.end())
+        device->second(request);
 }
 
 QByteArray FakeSerialControl::Input() {
+    arrive(arrivingDuringInput);
+    arrivingDuringInput.clear();
     log << QStringLiteral("input %1").arg(received.size());
     QByteArray taken;
     taken.swap(received);

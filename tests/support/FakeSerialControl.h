@@ -8,7 +8,7 @@
 #include <map>
 
 // A serial control without a device: open outcomes per port number, every operation logged,
-// and received bytes delivered by the test (or by a scripted meter through onOutput).
+// and received bytes delivered by the test (or by the scripted meters behind onOutput).
 class FakeSerialControl final : public SerialControl {
     Q_OBJECT
 public:
@@ -27,9 +27,12 @@ public:
 
     // Outcome of opening each port; a port not listed has no device (CommInvalidPort).
     std::map<int, CommError> openOutcome;
-    // Called with every request as it leaves for the device, and the port it went to. As with
-    // the Qt port, Output only queues the bytes; emptying the transmit side hands them over.
-    std::function<void(int port, const QByteArray &request)> onOutput;
+    // The device behind each port number, called with every request that leaves on that port.
+    // As with the Qt port, Output only queues the bytes; emptying the transmit side hands them over.
+    std::map<int, std::function<void(const QByteArray &request)>> onOutput;
+    // Bytes that land after InBufferCount was read and before Input takes the buffer: the next
+    // Input hands them over with the rest, once.
+    QByteArray arrivingDuringInput;
     // "open 3", "close", "threshold 8", "output A1 00 ...", "clear in", "clear out", "input 8"
     QStringList log;
     int16_t threshold = 0;

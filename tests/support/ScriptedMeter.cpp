@@ -6,7 +6,6 @@ namespace {
 
 constexpr uint8_t ResponseStart = 0xB1;
 constexpr int RecordBytes = 32;
-const QByteArray NoiseBytes = QByteArray::fromHex("00FF13A1A5");
 
 QByteArray realtimePayload() {
     QByteArray payload;
@@ -18,9 +17,7 @@ QByteArray realtimePayload() {
 } // namespace
 
 ScriptedMeter::ScriptedMeter(FakePlatform &platform, int port) : platform(platform), port(port) {
-    platform.serial->onOutput = [this](int requestPort, const QByteArray &request) {
-        if (requestPort != this->port)
-            return;
+    platform.serial->onOutput[port] = [this](const QByteArray &request) {
         heard.push_back({this->platform.clock.now(), request});
         if (fault == Fault::Silent)
             return;
@@ -33,6 +30,10 @@ ScriptedMeter::ScriptedMeter(FakePlatform &platform, int port) : platform(platfo
         }
         answer(bytes);
     };
+}
+
+ScriptedMeter::~ScriptedMeter() {
+    platform.serial->onOutput.erase(port);
 }
 
 QByteArray ScriptedMeter::frame(uint8_t type, const QByteArray &payload, uint8_t status) {
@@ -97,16 +98,11 @@ bool ScriptedMeter::listening() const {
 }
 
 void ScriptedMeter::answer(const QByteArray &bytes) {
-    QByteArray sent = bytes;
-    if (fault == Fault::BadChecksum)
-        sent.back() = char(sent.back() ^ 0x01);
-    if (fault == Fault::Noise)
-        sent.prepend(NoiseBytes);
     FakeSerialControl *serial = platform.serial;
     if (fault == Fault::Split) {
-        const qsizetype half = sent.size() / 2;
+        const qsizetype half = bytes.size() / 2;
         for (const auto &[delay, part] :
-             {std::pair{answerDelayMs, sent.left(half)}, std::pair{answerDelayMs + 1, sent.mid(half)}})
+             {std::pair{answerDelayMs, bytes.left(half)}, std::pair{answerDelayMs + 1, bytes.mid(half)}})
             platform.clock.callAfter(delay, [this, serial, part = part] {
                 if (listening())
                     serial->raiseEvent(comEvReceive, part);
@@ -115,12 +111,12 @@ void ScriptedMeter::answer(const QByteArray &bytes) {
     }
     if (answerDelayMs == 0) {
         // An instant answer is in the buffer before the sending handler has even returned.
-        serial->arrive(sent);
+        serial->arrive(bytes);
         platform.clock.callAfter(0, [serial] { serial->notifyReceived(); });
         return;
     }
-    platform.clock.callAfter(answerDelayMs, [this, serial, sent] {
+    platform.clock.callAfter(answerDelayMs, [this, serial, bytes] {
         if (listening())
-            serial->deliver(sent);
+            serial->deliver(bytes);
     });
 }

@@ -10,18 +10,19 @@ class FakePlatform;
 
 // A meter behind one port of the fake serial control. It answers each request it hears a few
 // virtual milliseconds later, the way the instrument does, unless a fault says otherwise.
-// Create it after the Form1 whose port it listens on.
+// Create it after the Form1 whose port it listens on; other ports can have meters of their own.
 class ScriptedMeter {
 public:
     enum class Fault {
         None,
-        Silent,      // hears requests, answers nothing
-        BadChecksum, // the answer's last byte is wrong
-        Split,       // the answer arrives in two receive events, each below the threshold
-        Noise,       // bytes without a start byte come ahead of the answer
+        Silent, // hears requests, answers nothing
+        Split,  // the answer arrives in two receive events, each below the threshold
     };
 
     ScriptedMeter(FakePlatform &platform, int port);
+    ~ScriptedMeter();
+    ScriptedMeter(const ScriptedMeter &) = delete;
+    ScriptedMeter &operator=(const ScriptedMeter &) = delete;
 
     // A response frame: start byte, any byte, status 0, length, type, payload, checksum.
     static QByteArray frame(uint8_t type, const QByteArray &payload, uint8_t status = 0);
