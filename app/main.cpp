@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/QtPlatform.h"
 
@@ -5,9 +6,53 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <cstdio>
+
+namespace {
+
+// Prints what the command line asks for instead of the window; -1 when the window is to run.
+int answerInstead(const CommandLine &commandLine) {
+    switch (commandLine.action) {
+    case CommandLine::Action::PrintHelp:
+    case CommandLine::Action::PrintVersion:
+        std::fputs(qPrintable(commandLine.text), stdout);
+        return 0;
+    case CommandLine::Action::Fail:
+        std::fputs(qPrintable(commandLine.text), stderr);
+        return CommandLineUsageError;
+    case CommandLine::Action::RunWindow:
+        break;
+    }
+    return -1;
+}
+
+QStringList argumentsAsGiven(int argc, char *argv[]) {
+    QStringList arguments;
+    for (int index = 0; index < argc; ++index)
+        arguments << QString::fromLocal8Bit(argv[index]);
+    return arguments;
+}
+
+} // namespace
+
 int main(int argc, char *argv[]) {
+    // --help and --version answer before the display is opened, so they work without one. Qt's own
+    // options (-platform, -style...) are unknown here and wait for the application to take them.
+    if (const CommandLine early = parseCommandLine(argumentsAsGiven(argc, argv));
+        early.action == CommandLine::Action::PrintHelp || early.action == CommandLine::Action::PrintVersion)
+        return answerInstead(early);
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("powerclamp"));
+    QApplication::setApplicationVersion(QStringLiteral(POWERCLAMP_VERSION));
+    // Desktops that match windows to their launcher by this name (Wayland) show the program's icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(POWERCLAMP_APP_ID));
+
+    const CommandLine commandLine = parseCommandLine(QApplication::arguments());
+    if (const int status = answerInstead(commandLine); status >= 0)
+        return status;
+    numberPortsForThisRun(commandLine.portDevices);
+
     QtPlatform platform;
     Form1 window(platform);
     window.adjustSize();

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <map>
+
+// What the command line asks for. Parsing prints nothing and ends nothing, so main() decides
+// where each text goes and with which exit status.
+struct CommandLine {
+    enum class Action { RunWindow, PrintHelp, PrintVersion, Fail };
+
+    Action action = Action::RunWindow;
+    // The help or version text for standard output, or the error for standard error.
+    QString text;
+    // Devices numbered with --port, by port number.
+    std::map<int, QString> portDevices;
+};
+
+// Exit status for a command line that cannot be used, as GNU programs use it.
+constexpr int CommandLineUsageError = 2;
+
+// arguments[0] is the program as it was started.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// Numbers the devices given with --port for this run; they win over POWERCLAMP_COMn.
+void numberPortsForThisRun(const std::map<int, QString> &portDevices);
