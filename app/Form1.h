@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FormState.h"
+#include "link/RefusedPorts.h"
 
 #include <QMainWindow>
 
@@ -111,6 +112,9 @@ private:
     // Records asked for by the block request awaiting its answer, 0 when none is: a block
     // answer is taken only in reply to one, and never for more records than it asked for.
     int16_t blockRecordsAwaited = 0;
+    // Ports refused for permission during discovery, and telling the user about them.
+    RefusedPorts refusedPorts;
+    void ReportRefusedPorts(const QString &notice);
 
     // Helpers of measure/ handlers.
     void emptyGridRows(int fromRow, int toRow);

@@ -14,7 +14,8 @@ constexpr int16_t FirstPort = 1;
 constexpr int16_t LastPort = 16;
 
 QString portCaption(int16_t portNumber, CommError error) {
-    const bool unviable = error == CommInvalidPort || error == CommPortAlreadyOpen;
+    const bool unviable =
+        error == CommInvalidPort || error == CommPortAlreadyOpen || error == CommAccessDenied;
     return QStringLiteral("COM%1%2")
         .arg(portNumber)
         .arg(unviable ? QStringLiteral("Unviable") : QStringLiteral(" Open"));
@@ -29,6 +30,7 @@ void Form1::ComOpen(int16_t portNumber) {
     const CommError error = MSComm1->setPortOpen(true);
     LabComsta->setText(portCaption(portNumber, error));
     LabComsta->setToolTip(MSComm1->errorText());
+    refusedPorts.opened(portNumber, error, MSComm1->errorText());
 }
 
 void Form1::Timer_findcom_Timer() {
@@ -42,6 +44,7 @@ void Form1::Timer_findcom_Timer() {
         menuread->setEnabled(true);
         return;
     }
+    ReportRefusedPorts(refusedPorts.noticeAtRoundEnd(state.ComNum));
     ComOpen(state.ComNum);
     if (MSComm1->PortOpen())
         SendCommand(1, 5, 0, 0, 0);

@@ -1,5 +1,6 @@
 #include "link/QtSerialControl.h"
 
+#include "link/PortAccess.h"
 #include "link/PortNames.h"
 
 QtSerialControl::QtSerialControl() {
@@ -52,6 +53,10 @@ CommError QtSerialControl::setPortOpen(bool open) {
     }
     const CommError error = commErrorOf(port.error());
     lastErrorText = device + QStringLiteral(": ") + port.errorString();
+    if (error == CommPortAlreadyOpen && refusedForPermission(device)) {
+        lastErrorText += QStringLiteral(". ") + permissionAdvice(deviceAccess(device));
+        return CommAccessDenied;
+    }
     // An open that failed without a reason still failed: never report it as success.
     return error == CommNoError ? CommOtherError : error;
 }

@@ -10,7 +10,8 @@
 enum CommError : int {
     CommNoError = 0,
     CommInvalidPort = 8002,     // no device behind the port number
-    CommPortAlreadyOpen = 8005, // the port is in use (or may not be opened by this user)
+    CommPortAlreadyOpen = 8005, // the port is in use
+    CommAccessDenied = 8006,    // this user may not open the device
     CommOtherError = 8015,      // anything else: the port stays closed
 };
 

@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 # libxlsxwriter links zlib, but its package does not bring zlib's development files along.
 packages=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-serialport-dev libxlsxwriter-dev zlib1g-dev "$@")
 
+# The simulator's manual page is made from its --help.
+packages+=(help2man)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")

@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh poppler-utils unzip fonts-dejavu-core
+scripts/setup.sh poppler-utils unzip fonts-dejavu-core desktop-file-utils appstream dpkg-dev file
 
 export QT_QPA_PLATFORM=offscreen
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
