@@ -19,7 +19,7 @@ QString RefusedPorts::noticeAtRoundEnd(int16_t nextPort) {
     QString notice;
     if (!told && !refusals.isEmpty()) {
         notice =
-            QStringLiteral("No meter answered on COM1 to COM16, and this user may not open every port. %1")
+            QStringLiteral("No meter answered on COM1 to COM16, and this user may not open some of them. %1")
                 .arg(refusals.join(QLatin1Char(' ')));
         told = true;
     }

@@ -112,7 +112,7 @@ void PortAccessTest::noticeAfterARound_data() {
     QTest::addColumn<QString>("notice");
 
     const QString noMeter = QStringLiteral("No meter answered on COM1 to COM16, and this user may not open "
-                                           "every port. ");
+                                           "some of them. ");
     QTest::newRow("one refused port")
         << QList<int>{3} << QList<int>{} << 0 << noMeter + "COM3: fake error 8006";
     QTest::newRow("two refused ports")
