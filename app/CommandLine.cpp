@@ -71,11 +71,16 @@ CommandLine parseCommandLine(const QStringList &arguments) {
                                   QStringLiteral("N=DEVICE"));
     parser.addOptions({help, version, port});
 
-    if (!parser.parse(arguments))
-        return failure(parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
-        return failure(
-            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()));
+    const bool parsed = parser.parse(arguments);
+    const QStringList strays = parser.positionalArguments();
+    if (!parsed || !strays.isEmpty()) {
+        CommandLine result =
+            failure(parsed ? QStringLiteral("unexpected argument '%1'").arg(strays.constFirst())
+                           : parser.errorText());
+        // Qt's own options are unknown here, and their values look like stray arguments.
+        result.mayBeForQt = !parser.unknownOptionNames().isEmpty() || !strays.isEmpty();
+        return result;
+    }
 
     CommandLine result;
     if (parser.isSet(help)) {

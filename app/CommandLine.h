@@ -15,6 +15,9 @@ struct CommandLine {
     QString text;
     // Devices numbered with --port, by port number.
     std::map<int, QString> portDevices;
+    // The failure may come from Qt's own options (-platform, -style...), which only the running
+    // application takes; any other failure is certain before a display is opened.
+    bool mayBeForQt = false;
 };
 
 // Exit status for a command line that cannot be used, as GNU programs use it.

@@ -36,10 +36,11 @@ QStringList argumentsAsGiven(int argc, char *argv[]) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    // --help and --version answer before the display is opened, so they work without one. Qt's own
-    // options (-platform, -style...) are unknown here and wait for the application to take them.
+    // Help, version and unusable values are answered before the display is opened, so they work
+    // without one. Qt's own options (-platform, -style...) are unknown here and wait for the
+    // application to take them.
     if (const CommandLine early = parseCommandLine(argumentsAsGiven(argc, argv));
-        early.action == CommandLine::Action::PrintHelp || early.action == CommandLine::Action::PrintVersion)
+        early.action != CommandLine::Action::RunWindow && !early.mayBeForQt)
         return answerInstead(early);
 
     QApplication application(argc, argv);

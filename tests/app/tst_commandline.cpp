@@ -14,6 +14,8 @@ class CommandLineTest : public QObject {
 private slots:
     void parsing_data();
     void parsing();
+    void failuresQtMayStillTake_data();
+    void failuresQtMayStillTake();
     void helpNamesTheProgramAsStarted();
     void portsGivenOnTheCommandLineWinOverTheEnvironment();
 };
@@ -83,6 +85,27 @@ void CommandLineTest::parsing() {
         QVERIFY2(commandLine.text.contains(textHolds), qPrintable(commandLine.text));
     QVERIFY(action != CommandLine::Action::RunWindow || commandLine.text.isEmpty());
     QVERIFY(commandLine.portDevices == ports);
+}
+
+// Only a failure Qt's own options may explain waits for the application; the rest are answered
+// before a display is needed.
+void CommandLineTest::failuresQtMayStillTake_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("mayBeForQt");
+    QTest::newRow("Qt's -platform") << QStringList{"-platform", "offscreen"} << true;
+    QTest::newRow("unknown option") << QStringList{"--baud"} << true;
+    QTest::newRow("stray argument") << QStringList{"/dev/ttyUSB0"} << true;
+    QTest::newRow("bad port number") << QStringList{"--port", "0=/dev/ttyUSB0"} << false;
+    QTest::newRow("--port without value") << QStringList{"--port"} << false;
+    QTest::newRow("empty device") << QStringList{"--port=5="} << false;
+}
+
+void CommandLineTest::failuresQtMayStillTake() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, mayBeForQt);
+    const CommandLine commandLine = parseCommandLine(QStringList{"powerclamp"} + arguments);
+    QCOMPARE(commandLine.action, CommandLine::Action::Fail);
+    QCOMPARE(commandLine.mayBeForQt, mayBeForQt);
 }
 
 void CommandLineTest::helpNamesTheProgramAsStarted() {

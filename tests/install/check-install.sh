@@ -99,7 +99,9 @@ program)
     [ "$("$program" --version)" = "powerclamp $version" ] || fail "--version says: $("$program" --version)"
     "$program" --help | grep -q -- '--port <N=DEVICE>' || fail "--help does not list --port"
     set +e
-    out=$("$program" --port 17=/dev/null 2>/tmp/powerclamp-stderr.$$)
+    # With no display at all: an unusable value is answered before one is needed.
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$program" --port 17=/dev/null \
+        2>/tmp/powerclamp-stderr.$$)
     status=$?
     set -e
     err=$(cat /tmp/powerclamp-stderr.$$)
