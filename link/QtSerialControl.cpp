@@ -56,7 +56,9 @@ CommError QtSerialControl::setPortOpen(bool open) {
     return error == CommNoError ? CommOtherError : error;
 }
 
-int QtSerialControl::InBufferCount() const { return port.isOpen() ? int(port.bytesAvailable()) : 0; }
+int QtSerialControl::InBufferCount() const {
+    return port.isOpen() ? int(port.bytesAvailable()) : 0;
+}
 
 void QtSerialControl::setInBufferCount(int count) {
     if (count == 0 && port.isOpen())
@@ -70,7 +72,9 @@ void QtSerialControl::setOutBufferCount(int count) {
         port.flush();
 }
 
-QByteArray QtSerialControl::Input() { return port.isOpen() ? port.readAll() : QByteArray(); }
+QByteArray QtSerialControl::Input() {
+    return port.isOpen() ? port.readAll() : QByteArray();
+}
 
 void QtSerialControl::setOutput(const QByteArray &bytes) {
     if (port.isOpen())

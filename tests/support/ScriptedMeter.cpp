@@ -22,7 +22,9 @@ ScriptedMeter::ScriptedMeter(FakePlatform &platform, int port) : platform(platfo
         if (fault == Fault::Silent)
             return;
         QByteArray bytes;
-        if (!scriptedAnswers.empty()) {
+        if (const std::optional<QByteArray> wrong = wrongAnswer ? wrongAnswer(request) : std::nullopt) {
+            bytes = *wrong;
+        } else if (!scriptedAnswers.empty()) {
             bytes = scriptedAnswers.front();
             scriptedAnswers.pop_front();
         } else {
@@ -99,13 +101,11 @@ bool ScriptedMeter::listening() const {
 
 void ScriptedMeter::answer(const QByteArray &bytes) {
     FakeSerialControl *serial = platform.serial;
-    if (fault == Fault::Split) {
-        const qsizetype half = bytes.size() / 2;
-        for (const auto &[delay, part] :
-             {std::pair{answerDelayMs, bytes.left(half)}, std::pair{answerDelayMs + 1, bytes.mid(half)}})
-            platform.clock.callAfter(delay, [this, serial, part = part] {
+    if (fault == Fault::Paced) {
+        for (qsizetype index = 0; index < bytes.size(); ++index)
+            platform.clock.callAfter(answerDelayMs + int(index), [this, serial, byte = bytes.mid(index, 1)] {
                 if (listening())
-                    serial->raiseEvent(comEvReceive, part);
+                    serial->deliver(byte);
             });
         return;
     }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <vector>
 
 class FakePlatform;
@@ -16,7 +18,7 @@ public:
     enum class Fault {
         None,
         Silent, // hears requests, answers nothing
-        Split,  // the answer arrives in two receive events, each below the threshold
+        Paced,  // the answer arrives a byte a millisecond, as a 9600-baud line hands it over
     };
 
     ScriptedMeter(FakePlatform &platform, int port);
@@ -38,6 +40,9 @@ public:
     bool eightByteCount = true;
     // Answers sent instead of the computed one, first come first used.
     std::deque<QByteArray> scriptedAnswers;
+    // Asked with every request before the rest: bytes to send instead of the right answer, or
+    // nothing to answer rightly.
+    std::function<std::optional<QByteArray>(const QByteArray &request)> wrongAnswer;
 
     struct Heard {
         int64_t atMs;
