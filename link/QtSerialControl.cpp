@@ -52,6 +52,8 @@ CommError QtSerialControl::setPortOpen(bool open) {
     }
     const CommError error = commErrorOf(port.error());
     lastErrorText = device + QStringLiteral(": ") + port.errorString();
+    if (error == CommInvalidPort)
+        portDeviceMissing(commPort);
     // An open that failed without a reason still failed: never report it as success.
     return error == CommNoError ? CommOtherError : error;
 }

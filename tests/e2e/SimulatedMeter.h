@@ -5,6 +5,10 @@
 
 #include "app/Platform.h"
 #include "app/QtPlatform.h"
+#include "app/TimerControl.h"
+#include "link/SerialControl.h"
+#include "output/CommonDialog.h"
+#include "output/PrinterControl.h"
 
 #include <QProcess>
 #include <QStringList>

@@ -28,9 +28,10 @@ public:
 
     // A response frame: start byte, any byte, status 0, length, type, payload, checksum.
     static QByteArray frame(uint8_t type, const QByteArray &payload, uint8_t status = 0);
-    // Record number i, as its value reads in the grid: "R" and five digits.
+    // A record that is not the meter's own: record number i, its value reading "R" and five digits.
     static QByteArray record(int number);
-    // The answer this meter gives to a request, faults aside.
+    // The answer this meter gives to a request, faults aside: the simulator's meter model, with
+    // this meter's records and count form. Empty for a request the meter does not know.
     QByteArray answerTo(const QByteArray &request) const;
 
     Fault fault = Fault::None;
