@@ -35,6 +35,10 @@ enum AnswerType : uint8_t {
     UnaskedNotice = 0xF1,
 };
 
+// What a link check carries both ways: the request's fields, and the answer's payload.
+constexpr uint8_t LinkCheckFirst = 0x55;
+constexpr uint8_t LinkCheckSecond = 0xAA;
+
 // The longest answer the receive side holds, start byte to checksum.
 constexpr int RxFrameSize = 121;
 

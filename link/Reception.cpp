@@ -77,7 +77,8 @@ void Form1::FrameHandle() {
     // block after its request timed out, a count nobody asked for, the meter's own 0xF1
     // notices) is left alone, and the time-out reports a request that got no answer.
     const uint8_t type = state.RxFrame[TypeOffset];
-    if (type != awaitedAnswer.type || !isHandledAnswer(type, check.length))
+    const bool noRecordsAsked = type == RecordBlockAnswer && awaitedAnswer.records == 0;
+    if (type != awaitedAnswer.type || !isHandledAnswer(type, check.length) || noRecordsAsked)
         return;
     const int16_t recordsAsked = awaitedAnswer.records;
     awaitedAnswer = {};
@@ -93,7 +94,8 @@ void Form1::FrameHandle() {
         state.Type3Value = state.RxFrame[PayloadOffset];
         break;
     case LinkCheckAnswer:
-        if (state.RxFrame[PayloadOffset] == 0x55 && state.RxFrame[PayloadOffset + 1] == 0xAA) {
+        if (state.RxFrame[PayloadOffset] == LinkCheckFirst &&
+            state.RxFrame[PayloadOffset + 1] == LinkCheckSecond) {
             // From this moment every request goes to the port that answered.
             if (!state.MeterFound)
                 state.ComNum = MSComm1->CommPort();

@@ -37,7 +37,7 @@ std::optional<Request> buildRequest(uint8_t command, uint8_t type, int16_t start
         answerLength = OneByteAnswerLength;
         break;
     case 5:
-        fields = {0x55, 0xAA};
+        fields = {LinkCheckFirst, LinkCheckSecond};
         answerLength = TwoByteAnswerLength;
         break;
     case 6:

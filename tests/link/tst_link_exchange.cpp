@@ -247,6 +247,8 @@ void Exchange::onlyTheAwaitedAnswer_data() {
         << 4 << ScriptedMeter::frame(4, QByteArray::fromHex("00")) << true;
     QTest::newRow("F1 to a type-4 request")
         << 4 << ScriptedMeter::frame(0xF1, QByteArray::fromHex("00")) << false;
+    QTest::newRow("block to a block request for no records")
+        << 1 << ScriptedMeter::frame(1, ScriptedMeter::record(0)) << false;
     QTest::newRow("block to a count request")
         << 2 << ScriptedMeter::frame(1, ScriptedMeter::record(0)) << false;
 }
