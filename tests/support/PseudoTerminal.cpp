@@ -26,9 +26,7 @@ PseudoTerminal::PseudoTerminal() {
     path = QString::fromLocal8Bit(name);
 }
 
-PseudoTerminal::~PseudoTerminal() {
-    unplug();
-}
+PseudoTerminal::~PseudoTerminal() { unplug(); }
 
 void PseudoTerminal::write(const QByteArray &bytes) {
     qint64 written = 0;

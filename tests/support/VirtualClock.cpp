@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-std::unique_ptr<VirtualTimer> VirtualClock::createTimer() {
-    return std::make_unique<VirtualTimer>(*this);
-}
+std::unique_ptr<VirtualTimer> VirtualClock::createTimer() { return std::make_unique<VirtualTimer>(*this); }
 
 void VirtualClock::callAfter(int64_t delay, std::function<void()> action) {
     scheduled.push_back({nowMs + delay, nextSequence++, std::move(action)});
@@ -19,10 +17,9 @@ void VirtualClock::advance(int64_t milliseconds) {
                 (!nextTimer || timer->due < nextTimer->due ||
                  (timer->due == nextTimer->due && timer->sequence < nextTimer->sequence)))
                 nextTimer = timer;
-        auto nextCall =
-            std::min_element(scheduled.begin(), scheduled.end(), [](const auto &a, const auto &b) {
-                return a.due < b.due || (a.due == b.due && a.sequence < b.sequence);
-            });
+        auto nextCall = std::min_element(scheduled.begin(), scheduled.end(), [](const auto &a, const auto &b) {
+            return a.due < b.due || (a.due == b.due && a.sequence < b.sequence);
+        });
         const bool callDue = nextCall != scheduled.end() && nextCall->due <= target;
         if (!nextTimer && !callDue)
             break;
@@ -42,9 +39,7 @@ void VirtualClock::advance(int64_t milliseconds) {
     nowMs = target;
 }
 
-VirtualTimer::VirtualTimer(VirtualClock &clock) : clock(clock) {
-    clock.timers.push_back(this);
-}
+VirtualTimer::VirtualTimer(VirtualClock &clock) : clock(clock) { clock.timers.push_back(this); }
 
 VirtualTimer::~VirtualTimer() {
     auto &timers = clock.timers;
