@@ -98,20 +98,45 @@ public:
     void Button_print_Click();
 
 private:
-    // Command states, as the views, a download and a time-out set them.
+    // Every change of the commands' enabled states and of the tab strip's goes through here.
+    enum class CommandMoment {
+        Start,         // Read waits for the meter
+        ViewShown,     // a tab was clicked
+        MeterFound,    // discovery ended
+        DownloadBegun, // Read froze the window
+        DownloadEnded, // the last block or a count of 0
+        TimedOut,      // the meter did not answer in time
+    };
+    void SetCommandStates(CommandMoment moment);
     void SetReadCommand(bool enabled);
     void SetOtherCommands(bool clearEnabled, bool savePrintHelpEnabled);
     // Read and Clear as the shown view allows them; Save, Print and Help on.
     void SetViewCommands();
 
     // Helpers of link/ handlers.
+    // Whether the bytes just taken hold the start of an answer whose rest is still on its
+    // way: they are then kept and the wait goes on. Counts in the bytes that came while they
+    // were taken when those complete the answer.
+    bool AwaitAnswerRest(int &counted);
     void RecordCountHandle(int frameLength);
-    void RecordBlockHandle(int frameLength);
+    void RecordBlockHandle(int frameLength, int16_t recordsAsked);
     void RequestRecordBlock();
     void DownloadEnd();
-    // Records asked for by the block request awaiting its answer, 0 when none is: a block
-    // answer is taken only in reply to one, and never for more records than it asked for.
-    int16_t blockRecordsAwaited = 0;
+    // The time-out ends a download waiting to start or under way.
+    void DownloadAbort();
+
+    // The answer the outstanding request waits for: only a frame of its type is taken as an
+    // answer. Type 0 when nothing is awaited.
+    struct AwaitedAnswer {
+        uint8_t type = 0;
+        int16_t records = 0; // records asked for by a block request
+    };
+    AwaitedAnswer awaitedAnswer;
+    // Bytes of an answer taken before its rest arrived.
+    QByteArray answerPiece;
+    // From Read until the download ends or times out.
+    bool downloading = false;
+
     // Ports refused for permission during discovery, and telling the user about them.
     RefusedPorts refusedPorts;
     void ReportRefusedPorts(const QString &notice);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "link/Protocol.h"
+#include "measure/ReadingBlock.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,12 +17,6 @@ enum LinkStatusCode : uint8_t {
     LinkBadChecksum = 3, // a frame arrived whose checksum did not match
     LinkTimedOut = 5,    // no answer before the response time-out
 };
-
-constexpr int RxFrameSize = 121;
-// Where the payload of a response starts in RxFrame.
-constexpr int RxPayloadOffset = 5;
-constexpr int ItemNameCount = 58;
-constexpr int UnitNameCount = 22;
 
 // The window-level record through which all of Form1's handlers talk to each other.
 // Widths are those the meter protocol was designed around; writers keep values in range.

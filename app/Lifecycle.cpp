@@ -19,8 +19,7 @@ void Form1::Form_Load() {
     state.Type3Value = 0;
     state.RecordBlocks = 0;
     DisLabelInit();
-    Button_read->setEnabled(false);
-    menuread->setEnabled(false);
+    SetCommandStates(CommandMoment::Start);
     Timer_date_Timer();
     Timer_findcom->setEnabled(true);
     GridInit();

@@ -18,7 +18,7 @@ void Form1::TabStrip1_Click() {
     Frame_realtime->setVisible(realtime);
     DataGrid->setVisible(!realtime);
     Timer_real->setEnabled(true);
-    SetViewCommands();
+    SetCommandStates(CommandMoment::ViewShown);
     if (realtime)
         Progress_read->hide();
 }

@@ -4,9 +4,7 @@
 #include "app/TimerControl.h"
 #include "link/SerialControl.h"
 
-#include <QAction>
 #include <QLabel>
-#include <QToolButton>
 
 namespace {
 
@@ -37,11 +35,12 @@ void Form1::Timer_findcom_Timer() {
     if (state.MeterFound) {
         Timer_findcom->setEnabled(false);
         Lab_rtsta->setText(QStringLiteral("Connected"));
-        // The probe advanced past the port that answered; step back onto it.
-        state.ComNum = state.ComNum <= FirstPort ? LastPort : int16_t(state.ComNum - 1);
+        // ComNum names the answering port since its answer. A download begun since then
+        // starts polling and sets the commands when it ends.
+        if (downloading)
+            return;
         Timer_real->setEnabled(true);
-        Button_read->setEnabled(!state.RealtimeView);
-        menuread->setEnabled(true);
+        SetCommandStates(CommandMoment::MeterFound);
         return;
     }
     ReportRefusedPorts(refusedPorts.noticeAtRoundEnd(state.ComNum));

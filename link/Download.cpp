@@ -1,14 +1,32 @@
-// The record download, driven block by block from the meter's answers.
+// The record download from Read to its end: the wait for a free link, the count answer,
+// block after block into the grid, and the end or the time-out that breaks it off.
 #include "app/Form1.h"
 
 #include "app/Platform.h"
-#include "app/TabStrip.h"
 #include "app/TimerControl.h"
 #include "link/Responses.h"
 
 #include <QProgressBar>
 
 #include <algorithm>
+
+void Form1::Button_read_Click() {
+    if (state.RealtimeView || !state.MeterFound)
+        return;
+    downloading = true;
+    SetCommandStates(CommandMoment::DownloadBegun);
+    Timer_real->setEnabled(false);
+    Timer_read->setEnabled(true);
+}
+
+void Form1::Timer_read_Timer() {
+    // The last poll's answer is still awaited; the count request would replace it.
+    if (state.LinkStatus == LinkAwaiting)
+        return;
+    Timer_read->setEnabled(false);
+    ComOpen(state.ComNum);
+    SendCommand(1, 2, 0, 0, 0);
+}
 
 void Form1::RecordCountHandle(int frameLength) {
     if (const std::optional<int16_t> total = downloadRecordCount(state.RxFrame.data(), frameLength))
@@ -30,12 +48,11 @@ void Form1::RecordCountHandle(int frameLength) {
     Timer_real->setEnabled(true);
 }
 
-void Form1::RecordBlockHandle(int frameLength) {
+void Form1::RecordBlockHandle(int frameLength, int16_t recordsAsked) {
     const int16_t first = int16_t(state.RecordBlocks * RecordsPerBlock);
-    const int16_t records = std::min<int16_t>(int16_t(recordsInBlock(frameLength)), blockRecordsAwaited);
-    blockRecordsAwaited = 0;
+    const int16_t records = std::min<int16_t>(int16_t(recordsInBlock(frameLength)), recordsAsked);
     state.RecordBlocks = uint8_t(state.RecordBlocks + 1);
-    RecordDataHandle(RxPayloadOffset, first, records);
+    RecordDataHandle(PayloadOffset, first, records);
     if (state.RecordBlocks * RecordsPerBlock < state.RecordTotal) {
         Progress_read->setValue(Progress_read->value() + RecordsPerBlock);
         RequestRecordBlock();
@@ -54,9 +71,16 @@ void Form1::RequestRecordBlock() {
 }
 
 void Form1::DownloadEnd() {
-    SetReadCommand(!state.RealtimeView);
-    SetOtherCommands(true, true);
-    TabStrip1->setEnabled(true);
+    downloading = false;
+    SetCommandStates(CommandMoment::DownloadEnded);
     state.RecordBlocks = 0;
     Progress_read->hide();
+}
+
+void Form1::DownloadAbort() {
+    downloading = false;
+    // A download still waiting for a free link must not start beside the polling that resumes.
+    Timer_read->setEnabled(false);
+    Progress_read->hide();
+    state.RecordBlocks = 0;
 }

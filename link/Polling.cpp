@@ -1,11 +1,9 @@
-// Polling the meter, starting a record download, and the response time-out.
+// Polling the meter and the response time-out.
 #include "app/Form1.h"
 
-#include "app/TabStrip.h"
 #include "app/TimerControl.h"
 
 #include <QLabel>
-#include <QProgressBar>
 
 void Form1::Timer_real_Timer() {
     if (!state.MeterFound)
@@ -15,33 +13,13 @@ void Form1::Timer_real_Timer() {
     SendCommand(1, state.RealtimeView ? 6 : 5, 0, 0, 0);
 }
 
-void Form1::Button_read_Click() {
-    if (state.RealtimeView || !state.MeterFound)
-        return;
-    SetReadCommand(false);
-    SetOtherCommands(false, false);
-    TabStrip1->setEnabled(false);
-    Timer_real->setEnabled(false);
-    Timer_read->setEnabled(true);
-}
-
-void Form1::Timer_read_Timer() {
-    // The last poll's answer is still awaited; the count request would replace it.
-    if (state.LinkStatus == LinkAwaiting)
-        return;
-    Timer_read->setEnabled(false);
-    ComOpen(state.ComNum);
-    SendCommand(1, 2, 0, 0, 0);
-}
-
 void Form1::Timer_timeout_Timer() {
     Timer_timeout->setEnabled(false);
     state.LinkStatus = LinkTimedOut;
+    // The request's answer is no longer awaited: one that comes late is not taken.
+    awaitedAnswer = {};
     Lab_rtsta->setText(QStringLiteral("Unconnected"));
-    SetViewCommands();
-    TabStrip1->setEnabled(true);
+    SetCommandStates(CommandMoment::TimedOut);
     Timer_real->setEnabled(true);
-    Progress_read->hide();
-    state.RecordBlocks = 0;
-    blockRecordsAwaited = 0;
+    DownloadAbort();
 }

@@ -53,6 +53,8 @@ CommError QtSerialControl::setPortOpen(bool open) {
     }
     const CommError error = commErrorOf(port.error());
     lastErrorText = device + QStringLiteral(": ") + port.errorString();
+    if (error == CommInvalidPort)
+        portDeviceMissing(commPort);
     if (error == CommPortAlreadyOpen && refusedForPermission(device)) {
         lastErrorText += QStringLiteral(". ") + permissionAdvice(deviceAccess(device));
         return CommAccessDenied;
@@ -61,7 +63,9 @@ CommError QtSerialControl::setPortOpen(bool open) {
     return error == CommNoError ? CommOtherError : error;
 }
 
-int QtSerialControl::InBufferCount() const { return port.isOpen() ? int(port.bytesAvailable()) : 0; }
+int QtSerialControl::InBufferCount() const {
+    return port.isOpen() ? int(port.bytesAvailable()) : 0;
+}
 
 void QtSerialControl::setInBufferCount(int count) {
     if (count == 0 && port.isOpen())
@@ -75,7 +79,9 @@ void QtSerialControl::setOutBufferCount(int count) {
         port.flush();
 }
 
-QByteArray QtSerialControl::Input() { return port.isOpen() ? port.readAll() : QByteArray(); }
+QByteArray QtSerialControl::Input() {
+    return port.isOpen() ? port.readAll() : QByteArray();
+}
 
 void QtSerialControl::setOutput(const QByteArray &bytes) {
     if (port.isOpen())

@@ -19,19 +19,42 @@ constexpr int MaxRxCount = std::numeric_limits<uint8_t>::max();
 void Form1::MSComm1_OnComm() {
     if (MSComm1->CommEvent() != comEvReceive)
         return;
-    const int buffered = MSComm1->InBufferCount();
-    state.RxCount = uint8_t(std::min(buffered, MaxRxCount));
-    state.RxBuf = MSComm1->Input();
+    // Earlier pieces of the answer count as received at this event too.
+    int counted = int(answerPiece.size()) + MSComm1->InBufferCount();
+    state.RxBuf = answerPiece + MSComm1->Input();
+    answerPiece.clear();
+    if (counted <= MaxRxCount && AwaitAnswerRest(counted))
+        return;
+    state.RxCount = uint8_t(std::min(counted, MaxRxCount));
     Lab_rtsta->setText(QStringLiteral("Connected"));
-    if (buffered < state.RxExpectLen)
+    if (counted < state.RxExpectLen)
         return;
     MSComm1->setInBufferCount(0);
     MSComm1->setOutBufferCount(0);
     MSComm1->setPortOpen(false);
     // No answer of the meter is that long: a burst the count cannot hold is noise, left to
     // the time-out.
-    if (buffered <= MaxRxCount)
+    if (counted <= MaxRxCount)
         FrameHandle();
+}
+
+bool Form1::AwaitAnswerRest(int &counted) {
+    const int examined = std::min<int>(counted, int(state.RxBuf.size()));
+    const int missing =
+        bytesStillAwaited(reinterpret_cast<const uint8_t *>(state.RxBuf.constData()), examined);
+    const int takenBeyond = int(state.RxBuf.size()) - examined;
+    if (missing == 0)
+        return false;
+    if (missing <= takenBeyond) {
+        // The rest came while the bytes were being taken: the whole answer is in hand.
+        counted = int(state.RxBuf.size());
+        return false;
+    }
+    answerPiece = state.RxBuf;
+    state.RxCount = uint8_t(examined);
+    Lab_rtsta->setText(QStringLiteral("Connected"));
+    MSComm1->setRThreshold(int16_t(missing - takenBeyond));
+    return true;
 }
 
 void Form1::FrameHandle() {
@@ -50,32 +73,38 @@ void Form1::FrameHandle() {
         return;
     state.LinkStatus = LinkVerified;
 
-    const uint8_t type = state.RxFrame[4];
-    // A block nobody is waiting for (one arriving after a time-out) would land on wrong rows.
-    if (!isHandledAnswer(type, check.length) || (type == 1 && blockRecordsAwaited == 0))
+    // Only the answer the outstanding request asked for ends its wait. Any other frame (a
+    // block after its request timed out, a count nobody asked for, the meter's own 0xF1
+    // notices) is left alone, and the time-out reports a request that got no answer.
+    const uint8_t type = state.RxFrame[TypeOffset];
+    const bool noRecordsAsked = type == RecordBlockAnswer && awaitedAnswer.records == 0;
+    if (type != awaitedAnswer.type || !isHandledAnswer(type, check.length) || noRecordsAsked)
         return;
+    const int16_t recordsAsked = awaitedAnswer.records;
+    awaitedAnswer = {};
     Timer_timeout->setEnabled(false);
     switch (type) {
-    case 1:
-        RecordBlockHandle(check.length);
+    case RecordBlockAnswer:
+        RecordBlockHandle(check.length, recordsAsked);
         break;
-    case 2:
+    case RecordCountAnswer:
         RecordCountHandle(check.length);
         break;
-    case 3:
-        state.Type3Value = state.RxFrame[5];
+    case ValueAnswer:
+        state.Type3Value = state.RxFrame[PayloadOffset];
         break;
-    case 5:
-        if (state.RxFrame[5] == 0x55 && state.RxFrame[6] == 0xAA) {
+    case LinkCheckAnswer:
+        if (state.RxFrame[PayloadOffset] == LinkCheckFirst &&
+            state.RxFrame[PayloadOffset + 1] == LinkCheckSecond) {
+            // From this moment every request goes to the port that answered.
+            if (!state.MeterFound)
+                state.ComNum = MSComm1->CommPort();
             state.MeterFound = true;
             Lab_rtsta->setText(QStringLiteral("Connected"));
         }
         break;
-    case 6:
+    case RealtimeAnswer:
         RealtimeDataHandle();
-        break;
-    case 0xF1:
-        state.LinkStatus = LinkVerified;
         break;
     default: // type 4: nothing beyond stopping the time-out
         break;

@@ -1,13 +1,10 @@
 #include "link/Requests.h"
 
-#include "link/FrameChecksum.h"
-
 #include <algorithm>
 #include <vector>
 
 namespace {
 
-constexpr uint8_t RequestStart = 0xA1;
 constexpr uint8_t ExtendedCommand = 0xFF; // types 3 and 4 carry it instead of the caller's command
 
 void appendWord(std::vector<uint8_t> &frame, int16_t value) {
@@ -40,7 +37,7 @@ std::optional<Request> buildRequest(uint8_t command, uint8_t type, int16_t start
         answerLength = OneByteAnswerLength;
         break;
     case 5:
-        fields = {0x55, 0xAA};
+        fields = {LinkCheckFirst, LinkCheckSecond};
         answerLength = TwoByteAnswerLength;
         break;
     case 6:

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <optional>
 
-constexpr uint8_t ResponseStart = 0xB1;
 // Records one download fetches at most: the records requests can address.
 constexpr int16_t MaxDownloadRecords = LastRecordNumber + 1;
 
@@ -27,6 +26,10 @@ struct FrameCheck {
 
 // Finds the first frame in the received bytes and checks it. Reads bytes[0..count-1] only.
 FrameCheck checkFrame(const uint8_t *bytes, int count);
+
+// Bytes still to come for the first frame in the received bytes: its length byte announces
+// more than has arrived and the whole frame would still be held. 0 when no frame is awaited.
+int bytesStillAwaited(const uint8_t *bytes, int count);
 
 // Whether a verified frame is an answer of a listed type whose handler finds every byte it
 // reads inside the frame. Any other frame is left alone, as an unlisted type would be.

@@ -14,7 +14,9 @@ void Form1::SendCommand(uint8_t command, uint8_t type, int16_t start, int16_t co
         // after the receive side has been emptied, so even an instant answer is kept.
         MSComm1->setOutput(request->frame);
     }
-    blockRecordsAwaited = request ? request->records : int16_t(0);
+    // A new request replaces the expectation of the previous one.
+    awaitedAnswer = request ? AwaitedAnswer{type, request->records} : AwaitedAnswer{};
+    answerPiece.clear();
     state.LinkStatus = LinkAwaiting;
     MSComm1->setInBufferCount(0);
     MSComm1->setOutBufferCount(0);

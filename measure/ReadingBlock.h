@@ -3,12 +3,14 @@
 // The rules that turn one 8-byte reading block (item code, unit code, six value bytes) into
 // its texts. Pure functions over bytes: no widget, no form state.
 
-#include "app/FormState.h"
-
 #include <QString>
 
 #include <array>
 #include <cstdint>
+
+// Entries of the item-name and unit tables, indexed by the codes meter payloads carry.
+constexpr int ItemNameCount = 58;
+constexpr int UnitNameCount = 22;
 
 using ItemNameTable = std::array<QString, ItemNameCount>;
 using UnitNameTable = std::array<QString, UnitNameCount>;

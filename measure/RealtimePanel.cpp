@@ -14,7 +14,7 @@ constexpr int ItemLabelWidth = 6;
 void Form1::RealtimeDataHandle() {
     const QString blank(5, u' ');
     for (size_t row = 0; row < Lab_value.size(); ++row) {
-        uint8_t *block = state.RxFrame.data() + RxPayloadOffset + ReadingBlockSize * row;
+        uint8_t *block = state.RxFrame.data() + PayloadOffset + ReadingBlockSize * row;
         if (isEmptyBlock(block)) {
             Lab_value[row]->setText(blank);
             Lab_testpro[row]->setText(blank);

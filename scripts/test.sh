@@ -10,3 +10,4 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
 ctest --test-dir build --output-on-failure --timeout 300
+scripts/test-sanitizers.sh

@@ -1,18 +1,14 @@
 // The whole program against the meter simulator on a pseudo-terminal: the real serial port,
 // real timers, the real event loop.
 #include "app/Form1.h"
-#include "app/QtPlatform.h"
 #include "app/TabStrip.h"
 #include "app/TimerControl.h"
 #include "measure/GridControl.h"
 
-#include "link/SerialControl.h"
-#include "output/CommonDialog.h"
-#include "output/PrinterControl.h"
+#include "SimulatedMeter.h"
 
 #include <QLabel>
 #include <QProgressBar>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -22,53 +18,6 @@
 namespace {
 
 constexpr int MeterPort = 3;
-
-// The Qt backends of the program, except that message boxes are recorded instead of shown
-// and ending the program is left to the test.
-class RealLinkPlatform final : public Platform {
-public:
-    std::unique_ptr<TimerControl> createTimer() override { return qt.createTimer(); }
-    std::unique_ptr<SerialControl> createSerialControl() override { return qt.createSerialControl(); }
-    std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override {
-        return qt.createCommonDialog(owner);
-    }
-    std::unique_ptr<PrinterControl> createPrinter() override { return qt.createPrinter(); }
-    void MsgBox(QWidget *, const MessageBoxRequest &request) override { messages << request.text; }
-    void Beep() override {}
-    void End() override {}
-
-    QStringList messages;
-
-private:
-    QtPlatform qt;
-};
-
-// The simulator, reachable as port MeterPort through a symbolic link.
-class Meter {
-public:
-    explicit Meter(const QString &linkPath, const QStringList &options = {}) {
-        process.setProgram(QStringLiteral(METERSIM_PATH));
-        process.setArguments(QStringList{QStringLiteral("--link"), linkPath} + options);
-        process.start();
-        started = process.waitForStarted(5000) && process.waitForReadyRead(5000) &&
-                  process.readLine().startsWith("/dev/");
-    }
-    ~Meter() { stop(); }
-
-    void signal(int number) { ::kill(pid_t(process.processId()), number); }
-    void stop() {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.terminate();
-        if (!process.waitForFinished(3000))
-            process.kill();
-    }
-
-    bool started = false;
-
-private:
-    QProcess process;
-};
 
 } // namespace
 
@@ -88,14 +37,11 @@ private:
 
 void MeterEndToEndTest::initTestCase() {
     QVERIFY(links.isValid());
-    // Every number discovery can reach points at the simulator or at nothing: never at a real device.
-    for (int port = 1; port <= 16; ++port)
-        qputenv(QByteArray("POWERCLAMP_COM" + QByteArray::number(port)).constData(),
-                port == MeterPort ? meterLink().toLocal8Bit() : links.filePath(QStringLiteral("none")).toLocal8Bit());
+    mapPortsForTest(MeterPort, meterLink(), links.filePath(QStringLiteral("none")));
 }
 
 void MeterEndToEndTest::discoveryFindsTheMeterAndShowsReadings() {
-    Meter meter(meterLink());
+    SimulatedMeter meter(meterLink());
     QVERIFY(meter.started);
     RealLinkPlatform platform;
     Form1 form(platform);
@@ -120,7 +66,7 @@ void MeterEndToEndTest::discoveryFindsTheMeterAndShowsReadings() {
 }
 
 void MeterEndToEndTest::readDownloadsTheStoredRecords() {
-    Meter meter(meterLink(), {QStringLiteral("--records"), QStringLiteral("7")});
+    SimulatedMeter meter(meterLink(), {QStringLiteral("--records"), QStringLiteral("7")});
     QVERIFY(meter.started);
     RealLinkPlatform platform;
     Form1 form(platform);
@@ -140,13 +86,14 @@ void MeterEndToEndTest::readDownloadsTheStoredRecords() {
         QCOMPARE(form.DataGrid->TextMatrix(nameRow, 0), QStringLiteral("NO.%1").arg(number));
         // The simulator's record N holds a TIME reading of N minutes in its first block.
         QCOMPARE(form.DataGrid->TextMatrix(nameRow, 1), QStringLiteral("TIME"));
-        QCOMPARE(form.DataGrid->TextMatrix(nameRow + 1, 1), QStringLiteral("%1:00mins").arg(number, 2, 10, QLatin1Char('0')));
+        QCOMPARE(form.DataGrid->TextMatrix(nameRow + 1, 1),
+                 QStringLiteral("%1:00mins").arg(number, 2, 10, QLatin1Char('0')));
         QCOMPARE(form.DataGrid->TextMatrix(nameRow + 1, 0), QString());
     }
 }
 
 void MeterEndToEndTest::silenceGivesUnconnectedAndTheMeterComesBack() {
-    Meter meter(meterLink());
+    SimulatedMeter meter(meterLink());
     QVERIFY(meter.started);
     RealLinkPlatform platform;
     Form1 form(platform);
@@ -164,7 +111,7 @@ void MeterEndToEndTest::silenceGivesUnconnectedAndTheMeterComesBack() {
 }
 
 void MeterEndToEndTest::unpluggedMeterIsFoundAgainOnItsPort() {
-    auto meter = std::make_unique<Meter>(meterLink());
+    auto meter = std::make_unique<SimulatedMeter>(meterLink());
     QVERIFY(meter->started);
     RealLinkPlatform platform;
     Form1 form(platform);
@@ -175,7 +122,7 @@ void MeterEndToEndTest::unpluggedMeterIsFoundAgainOnItsPort() {
     QTRY_COMPARE_WITH_TIMEOUT(form.LabComsta->text(), QStringLiteral("COM3Unviable"), 3000);
     QVERIFY(!form.LabComsta->toolTip().isEmpty());
 
-    meter = std::make_unique<Meter>(meterLink());
+    meter = std::make_unique<SimulatedMeter>(meterLink());
     QVERIFY(meter->started);
     QTRY_COMPARE_WITH_TIMEOUT(form.LabComsta->text(), QStringLiteral("COM3 Open"), 4000);
     QTRY_COMPARE_WITH_TIMEOUT(form.Lab_rtsta->text(), QStringLiteral("Connected"), 4000);

@@ -18,9 +18,11 @@ namespace {
 
 // Found in the Record view, with the meter holding `records`; Read clicked.
 struct Download : LinkFixture {
-    Download(int records, bool eightByteCount) {
+    Download(int records, bool eightByteCount, bool pacedLine = false) {
         meter.recordCount = records;
         meter.eightByteCount = eightByteCount;
+        if (pacedLine)
+            meter.fault = ScriptedMeter::Fault::Paced;
     }
     bool start() {
         if (!findMeter())
@@ -31,13 +33,21 @@ struct Download : LinkFixture {
     }
     // Runs until the tab strip comes back, which every end of a download does.
     bool runToEnd() {
-        for (int step = 0; step < 1000 && !form.TabStrip1->isEnabled(); ++step)
+        for (int step = 0; step < 2000 && !form.TabStrip1->isEnabled(); ++step)
             platform.clock.advance(10);
         return form.TabStrip1->isEnabled();
     }
     QString recordNumber(int record) const { return form.DataGrid->TextMatrix(2 * record, 0); }
     QString recordValue(int record) const { return form.DataGrid->TextMatrix(2 * record + 1, 1); }
 };
+
+// The time the meter's record `record` (from 0) holds in its first block, as its manual gives
+// it: record + 1 minutes.
+QString storedTime(int record) {
+    const int minutes = record + 1;
+    return minutes < 60 ? QString::asprintf("%02d:00mins", minutes)
+                        : QString::asprintf("%02d:%02dhmin", minutes / 60, minutes % 60);
+}
 
 void verifyCommandsRestored(Form1 &form) {
     QVERIFY(form.Button_read->isEnabled() && form.menuread->isEnabled());
@@ -64,31 +74,41 @@ private slots:
     void brokenOffDownloadKeepsRows();
     void lateBlockAfterTimeoutIgnored();
     void extraRecordsInBlockIgnored();
+    void wrongFrameEndsDownloadByTimeout_data();
+    void wrongFrameEndsDownloadByTimeout();
+    void unaskedCountStartsNothing_data();
+    void unaskedCountStartsNothing();
+    void readBeforeFoundTick();
 };
 
 void DownloadTest::wholeDownload_data() {
     QTest::addColumn<int>("records");
     QTest::addColumn<bool>("eightByteCount");
     QTest::addColumn<int>("downloaded");
+    QTest::addColumn<bool>("pacedLine");
 
-    QTest::newRow("1, 7-byte count") << 1 << false << 1;
-    QTest::newRow("3, 7-byte count") << 3 << false << 3;
-    QTest::newRow("4, 8-byte count") << 4 << true << 4;
-    QTest::newRow("7, 7-byte count") << 7 << false << 7;
-    QTest::newRow("128") << 128 << true << 128;
-    QTest::newRow("200, 8-byte count") << 200 << true << 200;
-    QTest::newRow("201") << 201 << true << 201;
-    QTest::newRow("255, 7-byte count") << 255 << false << 201;
-    QTest::newRow("258") << 258 << true << 201;
-    QTest::newRow("32768") << 32768 << true << 201;
-    QTest::newRow("65535") << 65535 << true << 201;
+    QTest::newRow("1, 7-byte count") << 1 << false << 1 << false;
+    QTest::newRow("3, 7-byte count") << 3 << false << 3 << false;
+    QTest::newRow("4, 8-byte count") << 4 << true << 4 << false;
+    QTest::newRow("7, 7-byte count") << 7 << false << 7 << false;
+    QTest::newRow("128") << 128 << true << 128 << false;
+    QTest::newRow("200, 8-byte count") << 200 << true << 200 << false;
+    QTest::newRow("201") << 201 << true << 201 << false;
+    QTest::newRow("255, 7-byte count") << 255 << false << 201 << false;
+    QTest::newRow("258") << 258 << true << 201 << false;
+    QTest::newRow("32768") << 32768 << true << 201 << false;
+    QTest::newRow("65535") << 65535 << true << 201 << false;
+    // The receive event fires at the threshold, before the last byte of an 8-byte count.
+    QTest::newRow("200, 8-byte count, paced line") << 200 << true << 200 << true;
+    QTest::newRow("200, 7-byte count, paced line") << 200 << false << 200 << true;
 }
 
 void DownloadTest::wholeDownload() {
     QFETCH(int, records);
     QFETCH(bool, eightByteCount);
     QFETCH(int, downloaded);
-    Download download(records, eightByteCount);
+    QFETCH(bool, pacedLine);
+    Download download(records, eightByteCount, pacedLine);
     QVERIFY(download.start());
     QVERIFY(download.runToEnd());
 
@@ -105,8 +125,7 @@ void DownloadTest::wholeDownload() {
     Form1 &form = download.form;
     for (int record = 0; record < downloaded; ++record) {
         QCOMPARE(download.recordNumber(record), QStringLiteral("NO.%1").arg(record + 1));
-        QVERIFY2(download.recordValue(record).startsWith(QString::asprintf("R%05d", record)),
-                 qPrintable(download.recordValue(record)));
+        QCOMPARE(download.recordValue(record), storedTime(record));
     }
     QCOMPARE(form.Progress_read->maximum(), downloaded);
     QCOMPARE(form.Progress_read->value(), downloaded);
@@ -170,7 +189,7 @@ void DownloadTest::brokenOffDownloadKeepsRows() {
     QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
     verifyCommandsRestored(form);
     QCOMPARE(download.recordNumber(2), QStringLiteral("NO.3"));
-    QVERIFY(download.recordValue(2).startsWith(QStringLiteral("R00002")));
+    QCOMPARE(download.recordValue(2), storedTime(2));
 
     // A new Read starts over from the count and brings every record.
     download.meter.fault = ScriptedMeter::Fault::None;
@@ -194,7 +213,7 @@ void DownloadTest::lateBlockAfterTimeoutIgnored() {
         download.platform.clock.advance(1);
     download.platform.clock.advance(2700);
 
-    QCOMPARE(download.recordValue(0).left(6), QStringLiteral("R00000"));
+    QCOMPARE(download.recordValue(0), storedTime(0));
     QCOMPARE(download.meter.recordRequests().size(), size_t(2));
     QCOMPARE(int(download.form.state.RecordBlocks), 0);
 }
@@ -210,6 +229,121 @@ void DownloadTest::extraRecordsInBlockIgnored() {
     QVERIFY(download.runToEnd());
     QCOMPARE(download.form.DataGrid->Rows(), 2 * 4);
     QVERIFY(download.recordValue(3).startsWith(QStringLiteral("R00003")));
+}
+
+void DownloadTest::wrongFrameEndsDownloadByTimeout_data() {
+    QTest::addColumn<int>("requestType");
+    QTest::addColumn<int>("firstRecord"); // of the block request answered wrongly
+    QTest::addColumn<QByteArray>("wrongFrame");
+    QTest::addColumn<int>("rowsKept");
+
+    const QByteArray linkCheck = QByteArray::fromHex("B15A00060555AAA6");
+    const QByteArray realtime = ScriptedMeter::frame(6, QByteArray(32, '\x20'));
+    QTest::newRow("link check to the count request") << 2 << 0 << linkCheck << 0;
+    QTest::newRow("realtime to the last one-record block") << 1 << 6 << realtime << 6;
+    QTest::newRow("count to the first block") << 1 << 0 << QByteArray::fromHex("B15A000502075A") << 0;
+}
+
+// A valid frame of another type does not end the wait for the answer: the time-out breaks
+// the download off and gives the window back.
+void DownloadTest::wrongFrameEndsDownloadByTimeout() {
+    QFETCH(int, requestType);
+    QFETCH(int, firstRecord);
+    QFETCH(QByteArray, wrongFrame);
+    QFETCH(int, rowsKept);
+    Download download(7, false);
+    int64_t wronglyAnsweredAt = -1;
+    download.meter.wrongAnswer = [&](const QByteArray &request) -> std::optional<QByteArray> {
+        const bool wrong =
+            request[4] == char(requestType) &&
+            (requestType != 1 || uint8_t(request[5]) * 256 + uint8_t(request[6]) == firstRecord);
+        if (!wrong)
+            return std::nullopt;
+        wronglyAnsweredAt = download.platform.clock.now();
+        return wrongFrame;
+    };
+    QVERIFY(download.start());
+    QVERIFY(download.runToEnd());
+
+    Form1 &form = download.form;
+    const int64_t endedAfter = download.platform.clock.now() - wronglyAnsweredAt;
+    QVERIFY2(endedAfter >= 2500 && endedAfter < 2510, qPrintable(QString::number(endedAfter)));
+    QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
+    verifyCommandsRestored(form);
+    QVERIFY(!form.Timer_read->Enabled());
+    QCOMPARE(int(form.state.LinkStatus), int(LinkTimedOut));
+    QCOMPARE(download.meter.recordRequests().size(), size_t(rowsKept / 3 + (requestType == 1 ? 1 : 0)));
+    if (rowsKept > 0)
+        QCOMPARE(download.recordNumber(rowsKept - 1), QStringLiteral("NO.%1").arg(rowsKept));
+    QVERIFY(download.platform.messages.empty());
+
+    // Polling goes on, and the next Read brings every record.
+    download.meter.wrongAnswer = nullptr;
+    download.form.Button_read_Click();
+    QVERIFY(download.runToEnd());
+    QCOMPARE(download.recordNumber(6), QStringLiteral("NO.7"));
+    verifyCommandsRestored(form);
+}
+
+void DownloadTest::unaskedCountStartsNothing_data() {
+    QTest::addColumn<QByteArray>("count");
+    QTest::newRow("0 records") << QByteArray::fromHex("B15A000502005D");
+    QTest::newRow("5 records, 8-byte form") << QByteArray::fromHex("B15A00060205005B");
+}
+
+// A count frame nobody asked for, as long as a realtime answer, in the Realtime view: no box,
+// no download, the records in the grid stay.
+void DownloadTest::unaskedCountStartsNothing() {
+    QFETCH(QByteArray, count);
+    Download download(3, false);
+    QVERIFY(download.start());
+    QVERIFY(download.runToEnd());
+    download.clickTab(1);
+    download.meter.scriptedAnswers = {count + QByteArray(38 - count.size(), '\0')};
+
+    QVERIFY(download.advanceToNextRequest());
+    download.platform.clock.advance(10);
+    Form1 &form = download.form;
+    QVERIFY(download.platform.messages.empty());
+    QVERIFY(form.Timer_timeout->Enabled());
+    QVERIFY(form.Progress_read->isHidden());
+    QVERIFY(form.TabStrip1->isEnabled());
+    QCOMPARE(download.meter.recordRequests().size(), size_t(1));
+    QCOMPARE(form.DataGrid->Rows(), 2 * 3);
+    QCOMPARE(download.recordNumber(2), QStringLiteral("NO.3"));
+    // The next poll's answer is taken.
+    QVERIFY(download.advanceToNextRequest());
+    download.platform.clock.advance(10);
+    QVERIFY(!form.Timer_timeout->Enabled());
+    QCOMPARE(int(form.state.LinkStatus), int(LinkVerified));
+}
+
+// Read in the Record view after the meter answered the link check and before the tick that
+// ends discovery: every request goes to the meter's port and the download runs to its end,
+// with no poll from the found tick in between.
+void DownloadTest::readBeforeFoundTick() {
+    Download download(30, true, true);
+    Form1 &form = download.form;
+    ScriptedMeter second(download.platform, 2); // the port probed next: must hear nothing
+    download.serial.openOutcome[2] = CommNoError;
+    while (!form.state.MeterFound)
+        download.platform.clock.advance(1);
+    QVERIFY(form.Timer_findcom->Enabled());
+    download.clickTab(2);
+    QVERIFY(form.Button_read->isEnabled());
+
+    const size_t heardBeforeRead = download.meter.heard.size();
+    form.Button_read_Click();
+    QVERIFY(download.runToEnd());
+    QVERIFY(!form.Timer_findcom->Enabled());
+    QVERIFY(second.heard.empty());
+    QCOMPARE(download.recordNumber(29), QStringLiteral("NO.30"));
+    QString typesHeard;
+    for (size_t index = heardBeforeRead; index < download.meter.heard.size(); ++index)
+        typesHeard += QString::number(int(download.meter.heard[index].request[4]));
+    QCOMPARE(typesHeard, QStringLiteral("2") + QString(10, QLatin1Char('1')));
+    verifyCommandsRestored(form);
+    QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Connected"));
 }
 
 QTEST_MAIN(DownloadTest)

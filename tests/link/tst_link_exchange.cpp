@@ -6,6 +6,7 @@
 #include "support/VirtualClock.h"
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -30,7 +31,10 @@ private slots:
     void instantAnswerIsHeard();
     void answer_data();
     void answer();
-    void splitAnswerNeverHandled();
+    void answerInPieces_data();
+    void answerInPieces();
+    void onlyTheAwaitedAnswer_data();
+    void onlyTheAwaitedAnswer();
     void bytesArrivingDuringInput_data();
     void bytesArrivingDuringInput();
     void otherEventsIgnored();
@@ -115,8 +119,6 @@ void Exchange::answer_data() {
     const QByteArray payload(32, '\x20');
     QByteArray badChecksum = good;
     badChecksum.back() = char(badChecksum.back() ^ 0xFF);
-    QByteArray lengthPastData = good;
-    lengthPastData[3] = char(0x40);
 
     QTest::newRow("realtime") << good << 2 << true << true << 0;
     QTest::newRow("noise ahead") << QByteArray::fromHex("0013A1FF") + good << 2 << true << true << 0;
@@ -125,17 +127,19 @@ void Exchange::answer_data() {
     QTest::newRow("bad checksum") << badChecksum << 3 << false << false << 0;
     QTest::newRow("status 1") << ScriptedMeter::frame(6, payload, 1) << 1 << false << false << 0;
     QTest::newRow("no start byte") << QByteArray(40, '\0') << 1 << false << false << 0;
-    QTest::newRow("length past data") << lengthPastData << 1 << false << false << 0;
     QTest::newRow("longer than RxFrame")
         << ScriptedMeter::frame(6, QByteArray(116, '\x20')) << 1 << false << false << 0;
     QTest::newRow("more than 255 bytes") << good + QByteArray(230, '\x20') << 1 << false << false << 0;
     QTest::newRow("realtime too short")
         << ScriptedMeter::frame(6, QByteArray(20, '\x20')) + QByteArray(12, '\0') << 2 << false << false << 0;
     QTest::newRow("unlisted type 7") << ScriptedMeter::frame(7, payload) << 2 << false << false << 0;
-    QTest::newRow("type 4") << ScriptedMeter::frame(4, payload) << 2 << true << false << 0;
-    QTest::newRow("type F1") << ScriptedMeter::frame(0xF1, payload) << 2 << true << false << 0;
-    QTest::newRow("type 3") << ScriptedMeter::frame(3, QByteArray(1, '\x2A') + payload.left(31)) << 2 << true
-                            << false << 0x2A;
+    // Verified frames of a type the realtime request did not ask for.
+    QTest::newRow("type 4") << ScriptedMeter::frame(4, payload) << 2 << false << false << 0;
+    QTest::newRow("type F1") << ScriptedMeter::frame(0xF1, payload) << 2 << false << false << 0;
+    QTest::newRow("type 3") << ScriptedMeter::frame(3, QByteArray(1, '\x2A') + payload.left(31)) << 2 << false
+                            << false << 0;
+    QTest::newRow("link check") << ScriptedMeter::frame(5, QByteArray::fromHex("55AA") + payload.left(30))
+                                << 2 << false << false << 0;
     QTest::newRow("block nobody asked for")
         << ScriptedMeter::frame(1, ScriptedMeter::record(0)) << 2 << false << false << 0;
 }
@@ -169,44 +173,132 @@ void Exchange::answer() {
     QCOMPARE(form.Lab_rtsta->text(), QString::fromLatin1(timeoutStopped ? "Connected" : "Unconnected"));
 }
 
-void Exchange::splitAnswerNeverHandled() {
+void Exchange::answerInPieces_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<int>>("pieces"); // sizes of the receive events, the last one taking the rest
+    QTest::addColumn<bool>("handled");
+
+    const QByteArray good = realtimeAnswer();
+    QByteArray lengthPastData = good;
+    lengthPastData[3] = char(0x40);
+    QTest::newRow("realtime in two halves") << good << QList<int>{19} << true;
+    QTest::newRow("realtime in USB packets") << good << QList<int>{15, 16} << true;
+    QTest::newRow("noise, then the frame in pieces")
+        << QByteArray::fromHex("00FF13") + good << QList<int>{9, 20} << true;
+    QTest::newRow("length past data, no rest comes") << lengthPastData << QList<int>{} << false;
+    // The first 20 bytes only: a length byte without a frame start holds nothing to wait for.
+    QTest::newRow("piece without start byte") << good.mid(1) << QList<int>{20} << false;
+    QTest::newRow("announced frame longer than RxFrame")
+        << ScriptedMeter::frame(6, QByteArray(116, '\x20')) << QList<int>{40} << false;
+}
+
+// A receive event that takes the start of an answer whose length byte announces more keeps
+// it and waits for the rest, at a threshold of the bytes still missing.
+void Exchange::answerInPieces() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<int>, pieces);
+    QFETCH(bool, handled);
     LinkFixture link(1);
-    QVERIFY(link.findMeter());
-    link.meter.fault = ScriptedMeter::Fault::Split;
-    QVERIFY(link.advanceToNextRequest());
+    link.meter.fault = ScriptedMeter::Fault::Silent;
+    Form1 &form = link.form;
+    form.Timer_findcom->setEnabled(false);
+    form.ComOpen(1);
+    form.SendCommand(1, 6, 0, 0, 0);
     const int64_t sentAt = link.platform.clock.now();
 
-    link.platform.clock.advance(10);
-    Form1 &form = link.form;
-    QCOMPARE(int(form.state.RxCount), 19);
-    QVERIFY(link.serial.PortOpen());
-    QCOMPARE(int(form.state.LinkStatus), int(LinkAwaiting));
-    QCOMPARE(form.Lab_value[0]->text(), InitialValue);
+    qsizetype taken = 0;
+    for (int piece : pieces) {
+        link.serial.raiseEvent(comEvReceive, bytes.mid(taken, piece));
+        taken += piece;
+        QVERIFY(link.serial.PortOpen() || !handled);
+    }
+    if (handled)
+        QCOMPARE(link.serial.threshold, int16_t(bytes.size() - taken));
+    link.serial.deliver(bytes.mid(taken));
+
+    QCOMPARE(!form.Timer_timeout->Enabled(), handled);
+    QCOMPARE(int(form.state.LinkStatus), int(handled ? LinkVerified : LinkAwaiting));
+    if (handled) {
+        QVERIFY(!link.serial.PortOpen());
+        QCOMPARE(int(form.state.RxCount), int(bytes.size()));
+        QCOMPARE(form.state.RxBuf, bytes);
+    }
+    QCOMPARE(form.Lab_value[0]->text() != InitialValue, handled);
 
     link.platform.clock.advance(sentAt + 2500 - link.platform.clock.now());
-    QCOMPARE(int(form.state.LinkStatus), int(LinkTimedOut));
-    QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
+    QCOMPARE(int(form.state.LinkStatus), int(handled ? LinkVerified : LinkTimedOut));
+}
+
+void Exchange::onlyTheAwaitedAnswer_data() {
+    QTest::addColumn<int>("requestType");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("taken");
+
+    QTest::newRow("link check to a link check")
+        << 5 << ScriptedMeter::frame(5, QByteArray::fromHex("55AA")) << true;
+    QTest::newRow("realtime to a link check") << 5 << realtimeAnswer() << false;
+    QTest::newRow("link check to a count request")
+        << 2 << ScriptedMeter::frame(5, QByteArray::fromHex("55AA")) << false;
+    QTest::newRow("count to a realtime request, filling 38 bytes")
+        << 6 << ScriptedMeter::frame(2, QByteArray::fromHex("05")) + QByteArray(31, '\0') << false;
+    QTest::newRow("type 3 to a type-3 request")
+        << 3 << ScriptedMeter::frame(3, QByteArray::fromHex("2A")) << true;
+    QTest::newRow("type 4 to a type-4 request")
+        << 4 << ScriptedMeter::frame(4, QByteArray::fromHex("00")) << true;
+    QTest::newRow("F1 to a type-4 request")
+        << 4 << ScriptedMeter::frame(0xF1, QByteArray::fromHex("00")) << false;
+    QTest::newRow("block to a block request for no records")
+        << 1 << ScriptedMeter::frame(1, ScriptedMeter::record(0)) << false;
+    QTest::newRow("block to a count request")
+        << 2 << ScriptedMeter::frame(1, ScriptedMeter::record(0)) << false;
+}
+
+void Exchange::onlyTheAwaitedAnswer() {
+    QFETCH(int, requestType);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, taken);
+    LinkFixture link(1);
+    link.meter.fault = ScriptedMeter::Fault::Silent;
+    Form1 &form = link.form;
+    form.ComOpen(1);
+    form.SendCommand(1, uint8_t(requestType), 0, 0, 0);
+    link.serial.deliver(bytes);
+
+    QCOMPARE(int(form.state.LinkStatus), int(LinkVerified));
+    QCOMPARE(!form.Timer_timeout->Enabled(), taken);
+    QCOMPARE(form.state.MeterFound, taken && requestType == 5);
+    QCOMPARE(int(form.state.Type3Value), taken && requestType == 3 ? 0x2A : 0);
+    QCOMPARE(form.Lab_value[0]->text(), InitialValue);
+    QCOMPARE(int(form.state.RecordTotal), 0);
+    QVERIFY(link.platform.messages.empty());
+    QVERIFY(form.Progress_read->isHidden());
 }
 
 void Exchange::bytesArrivingDuringInput_data() {
     QTest::addColumn<QByteArray>("counted");
     QTest::addColumn<QByteArray>("late");
     QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("examined");
 
     const QByteArray good = realtimeAnswer();
     const QByteArray noise = QByteArray::fromHex("0013A1FF00");
+    // The counted bytes announce the rest, and it came while they were taken.
     QTest::newRow("frame's tail arrives late")
-        << noise + good.left(good.size() - noise.size()) << good.right(noise.size()) << false;
-    QTest::newRow("whole frame arrives late") << QByteArray(good.size(), '\0') << good << false;
-    QTest::newRow("bytes after the frame arrive late") << good << QByteArray::fromHex("B1005A") << true;
+        << noise + good.left(good.size() - noise.size()) << good.right(noise.size()) << true
+        << int(noise.size() + good.size());
+    QTest::newRow("whole frame arrives late")
+        << QByteArray(good.size(), '\0') << good << false << int(good.size());
+    QTest::newRow("bytes after the frame arrive late")
+        << good << QByteArray::fromHex("B1005A") << true << int(good.size());
 }
 
-// Input hands over bytes that came after InBufferCount was read; only the counted ones are
-// looked at, so a frame is accepted only if it lies wholly within them.
+// Input hands over bytes that came after InBufferCount was read; they are looked at only
+// when the counted ones hold the start of a frame that they complete.
 void Exchange::bytesArrivingDuringInput() {
     QFETCH(QByteArray, counted);
     QFETCH(QByteArray, late);
     QFETCH(bool, accepted);
+    QFETCH(int, examined);
     LinkFixture link(1);
     link.meter.fault = ScriptedMeter::Fault::Silent;
     Form1 &form = link.form;
@@ -215,7 +307,7 @@ void Exchange::bytesArrivingDuringInput() {
     link.serial.arrivingDuringInput = late;
 
     link.serial.deliver(counted);
-    QCOMPARE(int(form.state.RxCount), int(counted.size()));
+    QCOMPARE(int(form.state.RxCount), examined);
     QCOMPARE(form.state.RxBuf, counted + late);
     QVERIFY(!link.serial.PortOpen());
     QCOMPARE(int(form.state.LinkStatus), int(accepted ? LinkVerified : LinkAwaiting));

@@ -155,7 +155,7 @@ void LinkFrames::handledAnswer_data() {
     QTest::newRow("link check missing a byte") << 5 << 7 << false;
     QTest::newRow("realtime") << 6 << 38 << true;
     QTest::newRow("realtime short") << 6 << 37 << false;
-    QTest::newRow("F1") << 0xF1 << 6 << true;
+    QTest::newRow("F1, never an answer") << 0xF1 << 6 << false;
     QTest::newRow("type 7") << 7 << 7 << false;
     QTest::newRow("type 0") << 0 << 7 << false;
 }

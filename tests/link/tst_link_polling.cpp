@@ -147,11 +147,13 @@ void Polling::timeoutWhileReadWaits() {
     QVERIFY(form.Button_clear->isEnabled() && form.menuclear->isEnabled());
     QVERIFY(form.TabStrip1->isEnabled());
     QVERIFY(form.Timer_real->Enabled());
-    QVERIFY(form.Timer_read->Enabled());
-
-    // The waiting tick now finds the link free and asks for the count anyway.
-    QVERIFY(link.advanceToNextRequest(30));
-    QCOMPARE(int(link.meter.heard.back().request[4]), 2);
+    // The download that waited to start ends with the time-out: polling alone goes on.
+    QVERIFY(!form.Timer_read->Enabled());
+    QVERIFY(link.advanceToNextRequest());
+    QCOMPARE(int(link.meter.heard.back().request[4]), 5);
+    link.platform.clock.advance(3000);
+    for (const ScriptedMeter::Heard &request : link.meter.heard)
+        QVERIFY(request.request[4] != char(2));
 }
 
 void Polling::timeoutBeforeFound_data() {

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int PayloadOffset = 5;
 const QString Blank = QStringLiteral("     ");
 
 // Puts four reading blocks, written as hex, where a realtime answer carries them.

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr uint8_t PayloadOffset = 5;
 constexpr int RecordSize = 32;
 constexpr uint8_t Amperes = 1;
 constexpr uint8_t Watts = 7;

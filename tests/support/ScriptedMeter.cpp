@@ -2,17 +2,12 @@
 
 #include "support/FakePlatform.h"
 
+#include "Answers.h"
+
 namespace {
 
 constexpr uint8_t ResponseStart = 0xB1;
 constexpr int RecordBytes = 32;
-
-QByteArray realtimePayload() {
-    QByteArray payload;
-    for (int item = 0; item < 4; ++item)
-        payload += char(item) + QByteArray(1, char(0)) + QByteArray("  1.25");
-    return payload;
-}
 
 } // namespace
 
@@ -22,13 +17,16 @@ ScriptedMeter::ScriptedMeter(FakePlatform &platform, int port) : platform(platfo
         if (fault == Fault::Silent)
             return;
         QByteArray bytes;
-        if (!scriptedAnswers.empty()) {
+        if (const std::optional<QByteArray> wrong = wrongAnswer ? wrongAnswer(request) : std::nullopt) {
+            bytes = *wrong;
+        } else if (!scriptedAnswers.empty()) {
             bytes = scriptedAnswers.front();
             scriptedAnswers.pop_front();
         } else {
             bytes = answerTo(request);
         }
-        answer(bytes);
+        if (!bytes.isEmpty())
+            answer(bytes);
     };
 }
 
@@ -61,26 +59,16 @@ QByteArray ScriptedMeter::record(int number) {
 }
 
 QByteArray ScriptedMeter::answerTo(const QByteArray &request) const {
-    switch (uint8_t(request[4])) {
-    case 1: {
-        const int first = uint8_t(request[5]) * 256 + uint8_t(request[6]);
-        const int count = uint8_t(request[7]) * 256 + uint8_t(request[8]);
-        QByteArray records;
-        for (int number = first; number < first + count; ++number)
-            records += record(number);
-        return frame(1, records);
-    }
-    case 2:
-        if (eightByteCount)
-            return frame(2, QByteArray(1, char(recordCount & 0xFF)) + char((recordCount >> 8) & 0xFF));
-        return frame(2, QByteArray(1, char(recordCount)));
-    case 5:
-        return frame(5, QByteArray::fromHex("55AA"));
-    case 6:
-        return frame(6, realtimePayload());
-    default:
-        return frame(uint8_t(request[4]), QByteArray(1, char(0)));
-    }
+    const metersim::Bytes bytes(request.begin(), request.end());
+    // The request being answered is the last one heard.
+    std::size_t realtimeAnswers = 0;
+    for (std::size_t index = 0; index + 1 < heard.size(); ++index)
+        realtimeAnswers += heard[index].request[4] == char(6) ? 1 : 0;
+    const metersim::MeterState meter{recordCount, eightByteCount, realtimeAnswers,
+                                     double(platform.clock.now()) / 1000.0};
+    const std::optional<metersim::Bytes> answer = metersim::answerFor(bytes, meter);
+    return answer ? QByteArray(reinterpret_cast<const char *>(answer->data()), qsizetype(answer->size()))
+                  : QByteArray();
 }
 
 std::vector<std::pair<int, int>> ScriptedMeter::recordRequests() const {
@@ -99,13 +87,11 @@ bool ScriptedMeter::listening() const {
 
 void ScriptedMeter::answer(const QByteArray &bytes) {
     FakeSerialControl *serial = platform.serial;
-    if (fault == Fault::Split) {
-        const qsizetype half = bytes.size() / 2;
-        for (const auto &[delay, part] :
-             {std::pair{answerDelayMs, bytes.left(half)}, std::pair{answerDelayMs + 1, bytes.mid(half)}})
-            platform.clock.callAfter(delay, [this, serial, part = part] {
+    if (fault == Fault::Paced) {
+        for (qsizetype index = 0; index < bytes.size(); ++index)
+            platform.clock.callAfter(answerDelayMs + int(index), [this, serial, byte = bytes.mid(index, 1)] {
                 if (listening())
-                    serial->raiseEvent(comEvReceive, part);
+                    serial->deliver(byte);
             });
         return;
     }

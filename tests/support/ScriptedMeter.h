@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <vector>
 
 class FakePlatform;
@@ -16,7 +18,7 @@ public:
     enum class Fault {
         None,
         Silent, // hears requests, answers nothing
-        Split,  // the answer arrives in two receive events, each below the threshold
+        Paced,  // the answer arrives a byte a millisecond, as a 9600-baud line hands it over
     };
 
     ScriptedMeter(FakePlatform &platform, int port);
@@ -26,9 +28,10 @@ public:
 
     // A response frame: start byte, any byte, status 0, length, type, payload, checksum.
     static QByteArray frame(uint8_t type, const QByteArray &payload, uint8_t status = 0);
-    // Record number i, as its value reads in the grid: "R" and five digits.
+    // A record that is not the meter's own: record number i, its value reading "R" and five digits.
     static QByteArray record(int number);
-    // The answer this meter gives to a request, faults aside.
+    // The answer this meter gives to a request, faults aside: the simulator's meter model, with
+    // this meter's records and count form. Empty for a request the meter does not know.
     QByteArray answerTo(const QByteArray &request) const;
 
     Fault fault = Fault::None;
@@ -38,6 +41,9 @@ public:
     bool eightByteCount = true;
     // Answers sent instead of the computed one, first come first used.
     std::deque<QByteArray> scriptedAnswers;
+    // Asked with every request before the rest: bytes to send instead of the right answer, or
+    // nothing to answer rightly.
+    std::function<std::optional<QByteArray>(const QByteArray &request)> wrongAnswer;
 
     struct Heard {
         int64_t atMs;

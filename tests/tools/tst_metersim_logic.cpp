@@ -377,19 +377,25 @@ void TestMetersimLogic::schedule_data() {
     QTest::addColumn<int>("pieces");
     QTest::addColumn<int>("gapMs");
     QTest::addColumn<bool>("paced");
+    QTest::addColumn<int>("usbLatencyMs");
     QTest::addColumn<int>("chunks");
     QTest::addColumn<QStringList>("probes");
 
-    QTest::newRow("at once") << 38 << 0 << 1 << 50 << false << 1 << QStringList{"0:0:0:38"};
-    QTest::newRow("delayed") << 8 << 3000 << 1 << 50 << false << 1 << QStringList{"0:3000000:0:8"};
-    QTest::newRow("three pieces") << 38 << 0 << 3 << 100 << false << 3
+    QTest::newRow("at once") << 38 << 0 << 1 << 50 << false << 0 << 1 << QStringList{"0:0:0:38"};
+    QTest::newRow("delayed") << 8 << 3000 << 1 << 50 << false << 0 << 1 << QStringList{"0:3000000:0:8"};
+    QTest::newRow("three pieces") << 38 << 0 << 3 << 100 << false << 0 << 3
                                   << QStringList{"0:0:0:12", "1:100000:12:25", "2:200000:25:38"};
     QTest::newRow("more pieces than bytes")
-        << 6 << 0 << 10 << 1 << false << 6 << QStringList{"0:0:0:1", "5:5000:5:6"};
-    QTest::newRow("paced") << 38 << 0 << 1 << 50 << true << 38
-                           << QStringList{"0:0:0:1", "1:1041:1:2", "37:38541:37:38"};
+        << 6 << 0 << 10 << 1 << false << 0 << 6 << QStringList{"0:0:0:1", "5:5000:5:6"};
+    // After the 6-byte request's own 6.25 ms on the wire, a byte each 1.042 ms.
+    QTest::newRow("paced") << 38 << 0 << 1 << 50 << true << 0 << 38
+                           << QStringList{"0:7291:0:1", "1:8333:1:2", "37:45833:37:38"};
     QTest::newRow("paced, delayed, in two pieces")
-        << 8 << 10 << 2 << 20 << true << 8 << QStringList{"0:10000:0:1", "3:13125:3:4", "4:34166:4:5"};
+        << 8 << 10 << 2 << 20 << true << 0 << 8 << QStringList{"0:17291:0:1", "3:20416:3:4", "4:41458:4:5"};
+    // Bytes 0..8 land by 16 ms, 9..23 by 32 ms, the rest by 48 ms.
+    QTest::newRow("paced, USB packets of 16 ms")
+        << 38 << 0 << 1 << 50 << true << 16 << 3
+        << QStringList{"0:16000:0:9", "1:32000:9:24", "2:48000:24:38"};
 }
 
 void TestMetersimLogic::schedule() {
@@ -398,12 +404,14 @@ void TestMetersimLogic::schedule() {
     QFETCH(int, pieces);
     QFETCH(int, gapMs);
     QFETCH(bool, paced);
+    QFETCH(int, usbLatencyMs);
     QFETCH(int, chunks);
     QFETCH(QStringList, probes);
 
     using std::chrono::milliseconds;
     const std::vector<Chunk> plan = metersim::schedule(
-        std::size_t(length), {milliseconds(delayMs), std::size_t(pieces), milliseconds(gapMs), paced});
+        std::size_t(length), 6,
+        {milliseconds(delayMs), std::size_t(pieces), milliseconds(gapMs), paced, milliseconds(usbLatencyMs)});
     QCOMPARE(int(plan.size()), chunks);
     std::size_t covered = 0;
     for (const Chunk &chunk : plan) {
@@ -428,7 +436,7 @@ void TestMetersimLogic::options_data() {
 
     QTest::newRow("defaults") << QStringList{}
                               << "records=7 long=0 rotate=1 silent=0 stop=- status=0 bad=0 noise=0 "
-                                 "split=1 gap=50 delay=0 pace=0 link=";
+                                 "split=1 gap=50 delay=0 pace=0 usb=0 wrong= help=0 version=0 link=";
     QTest::newRow("everything") << QStringList{"--records",
                                                "300",
                                                "--long-count",
@@ -452,8 +460,21 @@ void TestMetersimLogic::options_data() {
                                                "--link",
                                                "/tmp/meter"}
                                 << "records=300 long=1 rotate=4 silent=1 stop=2 status=16 bad=1 noise=5 "
-                                   "split=3 gap=20 delay=3000 pace=1 "
+                                   "split=3 gap=20 delay=3000 pace=1 usb=0 wrong= help=0 version=0 "
                                    "link=/tmp/meter";
+    QTest::newRow("values after =, short help")
+        << QStringList{"--records=5", "--usb-latency=16", "-h", "--link=/tmp/a b"}
+        << "records=5 long=0 rotate=1 silent=0 stop=- status=0 bad=0 noise=0 split=1 gap=50 delay=0 pace=1 "
+           "usb=16 wrong= help=1 version=0 link=/tmp/a b";
+    QTest::newRow("wrong answers, version")
+        << QStringList{"--answer-with", "2=B1 5A 00 06 05 55 AA A6", "--answer-with=1:67=b15a", "--version"}
+        << "records=7 long=0 rotate=1 silent=0 stop=- status=0 bad=0 noise=0 split=1 gap=50 delay=0 pace=0 "
+           "usb=0 wrong=2/0/B15A00060555AAA6,1/67/B15A help=0 version=1 link=";
+    QTest::newRow("odd hex digits") << QStringList{"--answer-with=2=B15"} << "error: --answer-with takes";
+    QTest::newRow("no type") << QStringList{"--answer-with=B1"} << "error: --answer-with takes";
+    QTest::newRow("latency 0") << QStringList{"--usb-latency", "0"} << "error: --usb-latency takes";
+    QTest::newRow("missing value after =") << QStringList{"--records="} << "error: --records takes";
+    QTest::newRow("stray argument") << QStringList{"--pace", "fast"} << "error: unexpected argument fast";
     QTest::newRow("records out of range") << QStringList{"--records", "65536"} << "error: --records takes";
     QTest::newRow("not a number") << QStringList{"--delay", "2s"} << "error: --delay takes";
     QTest::newRow("no pieces") << QStringList{"--split", "0"} << "error: --split takes";
@@ -476,9 +497,18 @@ void TestMetersimLogic::options() {
         return;
     }
     const Options &o = parsed.options;
+    QStringList wrongAnswers;
+    for (const WrongAnswer &wrong : o.wrongAnswers)
+        wrongAnswers << QString("%1/%2/%3")
+                            .arg(wrong.requestType)
+                            .arg(wrong.nth)
+                            .arg(QByteArray(reinterpret_cast<const char *>(wrong.bytes.data()),
+                                            qsizetype(wrong.bytes.size()))
+                                     .toHex()
+                                     .toUpper());
     const QString actual =
         QString("records=%1 long=%2 rotate=%3 silent=%4 stop=%5 status=%6 bad=%7 noise=%8 split=%9 gap=%10 "
-                "delay=%11 pace=%12 link=%13")
+                "delay=%11 pace=%12 usb=%13 link=%14")
             .arg(o.records)
             .arg(int(o.longCount))
             .arg(o.rotateEvery)
@@ -491,6 +521,8 @@ void TestMetersimLogic::options() {
             .arg(o.timing.gap.count())
             .arg(o.timing.delay.count())
             .arg(int(o.timing.paced))
+            .arg(QString::number(o.timing.usbLatency.count()) + " wrong=" + wrongAnswers.join(',') +
+                 QString(" help=%1 version=%2").arg(int(o.help)).arg(int(o.version)))
             .arg(QString::fromStdString(o.linkPath));
     QCOMPARE(actual, summary);
 }

@@ -97,6 +97,8 @@ private slots:
     void silenceSwitch();
     void stopsMidDownload();
     void closedPortGetsNothing();
+    void informationOptions_data();
+    void informationOptions();
     void endsAndRemovesLink_data();
     void endsAndRemovesLink();
 };
@@ -119,7 +121,11 @@ void TestMetersimProcess::answers_data() {
     QTest::addColumn<int>("atLeastMs"); // the whole answer cannot be in sooner
 
     QTest::newRow("realtime") << QStringList{} << kRealtime << 38 << 0 << 0;
-    QTest::newRow("paced at 9600 baud") << QStringList{"--pace"} << kRealtime << 38 << 0 << 38;
+    QTest::newRow("paced at 9600 baud") << QStringList{"--pace"} << kRealtime << 38 << 0 << 44;
+    QTest::newRow("behind a USB adapter") << QStringList{"--usb-latency", "16"} << kRealtime << 38 << 0 << 48;
+    QTest::newRow("a wrong frame to the count request")
+        << QStringList{"--answer-with=2=B15A00060555AAA6"} << QByteArray::fromHex("A100010402 07") << 8 << 0
+        << 0;
     QTest::newRow("in three pieces") << QStringList{"--split", "3", "--gap", "100"} << kLinkCheck << 8 << 0
                                      << 200;
     QTest::newRow("late") << QStringList{"--delay", "300"} << kLinkCheck << 8 << 0 << 300;
@@ -149,7 +155,8 @@ void TestMetersimProcess::answers() {
     QVERIFY2(elapsedMs >= atLeastMs, qPrintable(QString("whole answer after %1 ms").arg(elapsedMs)));
     const QByteArray frame = answer.mid(noise);
     QCOMPARE(uchar(frame[0]), uchar(0xB1));
-    QCOMPARE(frame[4], request[4]);
+    const bool wrongAnswer = !arguments.filter("--answer-with").isEmpty();
+    QCOMPARE(int(uchar(frame[4])), wrongAnswer ? 5 : int(uchar(request[4])));
     QCOMPARE(int(uchar(frame[3])) + 2, frame.size());
 }
 
@@ -268,6 +275,38 @@ void TestMetersimProcess::endsAndRemovesLink() {
     QCOMPARE(sim.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(sim.process.exitCode(), 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+}
+
+void TestMetersimProcess::informationOptions_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("outputStart");
+    QTest::addColumn<QString>("errorStart");
+
+    QTest::newRow("version") << QStringList{"--version"} << 0
+                             << "powerclamp-metersim " POWERCLAMP_VERSION "\n"
+                             << "";
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: powerclamp-metersim [OPTION]..."
+                          << "";
+    QTest::newRow("-h") << QStringList{"-h"} << 0 << "Usage: powerclamp-metersim [OPTION]..."
+                        << "";
+    QTest::newRow("unknown option") << QStringList{"--fast"} << 2 << ""
+                                    << "powerclamp-metersim: unknown option --fast (try --help)";
+}
+
+void TestMetersimProcess::informationOptions() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, outputStart);
+    QFETCH(QString, errorStart);
+    QProcess process;
+    process.start(METERSIM_PATH, arguments);
+    QVERIFY(process.waitForFinished(5000));
+    QCOMPARE(process.exitCode(), exitCode);
+    const QString output = QString::fromUtf8(process.readAllStandardOutput());
+    const QString error = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(outputStart.isEmpty() ? output.isEmpty() : output.startsWith(outputStart), qPrintable(output));
+    QVERIFY2(errorStart.isEmpty() ? error.isEmpty() : error.startsWith(errorStart), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestMetersimProcess)

@@ -1,5 +1,7 @@
 #include "PacedMeter.h"
 
+#include "Answers.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -11,8 +13,6 @@
 
 namespace {
 
-constexpr uint8_t RequestStart = 0xA1;
-constexpr uint8_t AnswerStart = 0xB1;
 constexpr uint8_t LinkCheck = 5;
 constexpr uint8_t Realtime = 6;
 constexpr int64_t ByteTimeNs = 1'041'667; // 10 bits at 9600 baud
@@ -22,21 +22,6 @@ void makeRaw(int fd) {
     tcgetattr(fd, &settings);
     cfmakeraw(&settings);
     tcsetattr(fd, TCSANOW, &settings);
-}
-
-std::vector<uint8_t> frame(uint8_t type, const std::vector<uint8_t> &payload) {
-    std::vector<uint8_t> bytes(payload.size() + 5);
-    bytes[0] = AnswerStart;
-    bytes[1] = 0x01; // covered by the checksum
-    bytes[2] = 0x00; // status: accepted
-    bytes[3] = uint8_t(payload.size() + 4);
-    bytes[4] = type;
-    std::copy(payload.begin(), payload.end(), bytes.begin() + 5);
-    uint8_t checksum = 0;
-    for (std::size_t i = 1; i < bytes.size(); ++i)
-        checksum ^= bytes[i];
-    bytes.push_back(checksum);
-    return bytes;
 }
 
 } // namespace
@@ -73,22 +58,8 @@ PacedMeter::~PacedMeter() {
             close(fd);
 }
 
-std::vector<uint8_t> PacedMeter::realtimeFrame(std::size_t index) {
-    // P1 in W, Q1 in var, S1 in VA, PF1 without unit; six value characters each.
-    const uint8_t items[4][2] = {{11, 7}, {15, 9}, {19, 11}, {23, 19}};
-    std::vector<uint8_t> payload;
-    for (int row = 0; row < 4; ++row) {
-        char value[8];
-        std::snprintf(value, sizeof value, "%6.3f",
-                      double((index * 7 + std::size_t(row)) % 1000) / 1000.0 + row);
-        payload.insert(payload.end(), {items[row][0], items[row][1]});
-        payload.insert(payload.end(), value, value + 6);
-    }
-    return frame(Realtime, payload);
-}
-
 void PacedMeter::serve() {
-    std::vector<uint8_t> pending;
+    metersim::RequestReader reader;
     for (;;) {
         pollfd fds[2] = {{deviceFd, POLLIN, 0}, {stopFd, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0)
@@ -99,31 +70,28 @@ void PacedMeter::serve() {
         const ssize_t count = read(deviceFd, buffer, sizeof buffer);
         if (count <= 0)
             continue;
-        pending.insert(pending.end(), buffer, buffer + count);
-        for (;;) {
-            while (!pending.empty() && pending.front() != RequestStart)
-                pending.erase(pending.begin());
-            if (pending.size() < 4 || pending.size() < std::size_t(pending[3]) + 2)
-                break;
-            const std::size_t length = std::size_t(pending[3]) + 2;
-            answer(std::vector<uint8_t>(pending.begin(), pending.begin() + long(length)));
-            pending.erase(pending.begin(), pending.begin() + long(length));
-        }
+        for (const metersim::Bytes &request : reader.feed(buffer, std::size_t(count)).requests)
+            answer(request);
     }
 }
 
 void PacedMeter::answer(const std::vector<uint8_t> &request) {
     const uint8_t type = request[4];
-    if (type == LinkCheck) {
-        writePaced(frame(LinkCheck, {0x55, 0xAA}));
-    } else if (type == Realtime) {
-        const std::size_t index = answered.load(std::memory_order_relaxed);
-        writePaced(realtimeFrame(index));
-        const int64_t done = monotonicNs();
-        if (index < lastByteNs.size()) {
-            lastByteNs[index] = done;
-            answered.store(index + 1, std::memory_order_release);
-        }
+    if (type != LinkCheck && type != Realtime)
+        return;
+    // The simulator's meter model: each realtime answer shows the next set of items.
+    const std::size_t index = answered.load(std::memory_order_relaxed);
+    const std::optional<metersim::Bytes> frame =
+        metersim::answerFor(request, {0, false, index, double(index)});
+    if (!frame)
+        return;
+    writePaced(*frame);
+    if (type != Realtime)
+        return;
+    const int64_t done = monotonicNs();
+    if (index < lastByteNs.size()) {
+        lastByteNs[index] = done;
+        answered.store(index + 1, std::memory_order_release);
     }
 }
 

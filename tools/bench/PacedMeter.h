@@ -6,9 +6,10 @@
 #include <thread>
 #include <vector>
 
-// A minimal meter on a raw pseudo-terminal, answering link checks and realtime requests at 9600 baud
-// pace (one byte every 1.042 ms) from a thread of its own. It notes the CLOCK_MONOTONIC time right after
-// the write of each realtime answer's last byte, which the metering simulator does not report.
+// A meter on a raw pseudo-terminal, answering link checks and realtime requests with the simulator's
+// meter model at 9600 baud pace (one byte every 1.042 ms) from a thread of its own. It notes the
+// CLOCK_MONOTONIC time right after the write of each realtime answer's last byte, which the simulator
+// does not report.
 class PacedMeter {
 public:
     explicit PacedMeter(std::size_t maxAnswers);
@@ -23,9 +24,6 @@ public:
     std::size_t realtimeAnswers() const { return answered.load(std::memory_order_acquire); }
     // Monotonic nanoseconds after the last byte of realtime answer `index` (from 0) was written.
     int64_t lastByteWritten(std::size_t index) const { return lastByteNs[index]; }
-
-    // The four reading blocks of realtime answer `index`; the values change with every answer.
-    static std::vector<uint8_t> realtimeFrame(std::size_t index);
 
 private:
     void serve();

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds what the link benchmark needs and prints its three figures:
-#   1. the download of 200 records against the wire time of its frames (simulator paced at 9600 baud);
+# Builds what the link benchmark needs and prints its four figures:
+#   1. the download of 200 records against the wire time of its frames (simulator paced at 9600 baud,
+#      record count in its 8-byte form);
 #   2. the delay from the last byte of a realtime answer to the captions changing;
-#   3. the CPU use of the idle polling program over a minute.
+#   3. the CPU use of the idle polling program over a minute;
+#   4. a warm port look-up and a read of the system's port list.
 # Environment: BUILD_DIR (default build-bench), RUNS (5), RECORDS (200), SAMPLES (40), IDLE_SECONDS (60).
 set -euo pipefail
 
@@ -71,8 +73,8 @@ echo "Qt: $(pkg-config --modversion Qt6Core 2>/dev/null || echo unknown), kernel
 echo "commit: $(git -C "$root" rev-parse --short HEAD)$(git -C "$root" diff --quiet HEAD -- app link measure || echo ' (app/link/measure with local changes)')"
 
 echo
-echo "== 1. download of $records records, simulator paced at 9600 baud, $runs runs"
-start_simulator download-meter --records "$records" --pace
+echo "== 1. download of $records records, simulator paced at 9600 baud, 8-byte count, $runs runs"
+start_simulator download-meter --records "$records" --pace --long-count
 POWERCLAMP_COM1=$work/download-meter "$bench" download --runs "$runs" --records "$records" 2>"$work/download.err" ||
     { cat "$work/download.err" >&2; exit 1; }
 
@@ -105,3 +107,7 @@ if ((polls_after - polls_before == 0)); then
     echo "the program did not poll the simulator" >&2
     exit 1
 fi
+
+echo
+echo "== 4. port look-up in the session's port table, and a read of the system's list"
+"$bench" ports --lookups 10000

@@ -22,8 +22,10 @@ Bytes damaged(Bytes frame, const Damage &damage) {
     return noisy;
 }
 
-std::vector<Chunk> schedule(std::size_t length, const Timing &timing) {
+std::vector<Chunk> schedule(std::size_t length, std::size_t requestLength, const Timing &timing) {
     const std::size_t pieces = std::clamp<std::size_t>(timing.pieces, 1, std::max<std::size_t>(length, 1));
+    const std::chrono::nanoseconds requestOnWire =
+        timing.paced ? static_cast<long>(requestLength) * kByteTime : std::chrono::nanoseconds::zero();
     std::vector<Chunk> chunks;
     for (std::size_t piece = 0; piece < pieces; ++piece) {
         const std::size_t begin = length * piece / pieces;
@@ -34,9 +36,22 @@ std::vector<Chunk> schedule(std::size_t length, const Timing &timing) {
             continue;
         }
         for (std::size_t byte = begin; byte < end; ++byte)
-            chunks.push_back({pieceStart + static_cast<long>(byte) * kByteTime, byte, byte + 1});
+            chunks.push_back(
+                {requestOnWire + pieceStart + static_cast<long>(byte + 1) * kByteTime, byte, byte + 1});
     }
-    return chunks;
+    if (timing.usbLatency.count() <= 0)
+        return chunks;
+    std::vector<Chunk> packets;
+    const std::chrono::nanoseconds window = timing.usbLatency;
+    for (const Chunk &chunk : chunks) {
+        const std::chrono::nanoseconds handedOver =
+            (chunk.at + window - std::chrono::nanoseconds(1)) / window * window;
+        if (!packets.empty() && packets.back().at == handedOver)
+            packets.back().end = chunk.end;
+        else
+            packets.push_back({handedOver, chunk.begin, chunk.end});
+    }
+    return packets;
 }
 
 } // namespace metersim

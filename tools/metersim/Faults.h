@@ -27,7 +27,12 @@ struct Timing {
     std::chrono::milliseconds delay{0};
     std::size_t pieces = 1;
     std::chrono::milliseconds gap{50};
+    // A 9600-baud line: the request takes its time on the wire, and each answer byte lands
+    // once its 10 bits are through.
     bool paced = false;
+    // A USB serial adapter (0: none): the bytes the line delivered within a window are handed
+    // over together at the window's end.
+    std::chrono::milliseconds usbLatency{0};
 };
 
 // Bytes [begin, end) of an answer are written at `at` after the request was complete.
@@ -37,8 +42,9 @@ struct Chunk {
     std::size_t end;
 };
 
-// Splits an answer of `length` bytes into writes: after the delay, in up to `pieces` nearly equal pieces
-// with a gap between them, and byte by byte at line speed when paced.
-std::vector<Chunk> schedule(std::size_t length, const Timing &timing);
+// Splits an answer of `length` bytes to a request of `requestLength` bytes into writes: after the delay,
+// in up to `pieces` nearly equal pieces with a gap between them, byte by byte at line speed when paced,
+// and in one packet per latency window behind a USB adapter.
+std::vector<Chunk> schedule(std::size_t length, std::size_t requestLength, const Timing &timing);
 
 } // namespace metersim

@@ -172,9 +172,15 @@ void Simulator::answer(const Bytes &request, Clock::time_point received) {
     }
     realtimeAnswers_ += type == kRealtimeRequest ? 1 : 0;
     blocksAnswered_ += type == kRecordsRequest ? 1 : 0;
-    const Bytes bytes = damaged(*frame, options_.damage);
+    const int occurrence = ++requestsOfType_[type];
+    const auto wrong = std::find_if(
+        options_.wrongAnswers.begin(), options_.wrongAnswers.end(), [&](const WrongAnswer &answer) {
+            return answer.requestType == type && (answer.nth == 0 || answer.nth == occurrence);
+        });
+    const Bytes bytes =
+        wrong != options_.wrongAnswers.end() ? wrong->bytes : damaged(*frame, options_.damage);
     log("request " + hex(request.data(), request.size()) + " -> answer " + hex(bytes.data(), bytes.size()));
-    for (const Chunk &chunk : schedule(bytes.size(), options_.timing)) {
+    for (const Chunk &chunk : schedule(bytes.size(), request.size(), options_.timing)) {
         Outgoing piece{received + chunk.at, Bytes(bytes.begin() + chunk.begin, bytes.begin() + chunk.end)};
         // Answers to later requests may be due before the rest of a delayed one; keep the queue in time
         // order.

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <deque>
+#include <map>
 #include <string>
 
 namespace metersim {
@@ -47,6 +48,7 @@ private:
     bool silent_;
     int blocksAnswered_ = 0;
     std::size_t realtimeAnswers_ = 0;
+    std::map<uint8_t, int> requestsOfType_;
     const Clock::time_point started_ = Clock::now();
     RequestReader reader_;
     std::deque<Outgoing> outgoing_;

@@ -15,8 +15,8 @@ int main(int argc, char *argv[]) {
         return 2;
     }
     const metersim::Options &options = parsed.options;
-    if (options.help) {
-        std::fputs(metersim::usageText().c_str(), stdout);
+    if (options.help || options.version) {
+        std::fputs((options.help ? metersim::usageText() : metersim::versionText()).c_str(), stdout);
         return 0;
     }
     // Blocked before anything else so that they wait in the simulator's signalfd instead of killing it

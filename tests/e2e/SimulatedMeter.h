@@ -1,0 +1,54 @@
+#pragma once
+
+// What the end-to-end tests share: the program's Qt backends, and the meter simulator as a
+// process behind a symbolic link.
+
+#include "app/Platform.h"
+#include "app/QtPlatform.h"
+#include "app/TimerControl.h"
+#include "link/SerialControl.h"
+#include "output/CommonDialog.h"
+#include "output/PrinterControl.h"
+
+#include <QProcess>
+#include <QStringList>
+
+// The Qt backends of the program, except that message boxes are recorded instead of shown
+// and ending the program is left to the test.
+class RealLinkPlatform final : public Platform {
+public:
+    std::unique_ptr<TimerControl> createTimer() override { return qt.createTimer(); }
+    std::unique_ptr<SerialControl> createSerialControl() override { return qt.createSerialControl(); }
+    std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override {
+        return qt.createCommonDialog(owner);
+    }
+    std::unique_ptr<PrinterControl> createPrinter() override { return qt.createPrinter(); }
+    void MsgBox(QWidget *, const MessageBoxRequest &request) override { messages << request.text; }
+    void Beep() override {}
+    void End() override {}
+
+    QStringList messages;
+
+private:
+    QtPlatform qt;
+};
+
+// The simulator, reachable through a symbolic link at linkPath.
+class SimulatedMeter {
+public:
+    explicit SimulatedMeter(const QString &linkPath, const QStringList &options = {});
+    ~SimulatedMeter();
+    SimulatedMeter(const SimulatedMeter &) = delete;
+    SimulatedMeter &operator=(const SimulatedMeter &) = delete;
+
+    void signal(int number);
+
+    bool started = false;
+
+private:
+    QProcess process;
+};
+
+// Points every port number discovery can reach at the meter's link or at nothing, so no test
+// ever opens a real device.
+void mapPortsForTest(int meterPort, const QString &meterLink, const QString &nowhere);
