@@ -33,7 +33,7 @@ if(UNIX)
         # The simulator's page is made from its --help, so it lists the options it really has.
         find_program(HELP2MAN_PROGRAM help2man REQUIRED)
         add_custom_command(OUTPUT ${distBuild}/powerclamp-metersim.1
-            COMMAND ${HELP2MAN_PROGRAM} --no-info --version-string=${PROJECT_VERSION}
+            COMMAND ${HELP2MAN_PROGRAM} --no-info
                     "--name=simulated power clamp meter on a pseudo-terminal" --output=${distBuild}/powerclamp-metersim.1
                     $<TARGET_FILE:powerclamp-metersim>
             DEPENDS powerclamp-metersim

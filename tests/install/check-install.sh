@@ -109,8 +109,8 @@ program)
     [ "$status" -eq 2 ] || fail "a bad --port ends with status $status, not 2"
     [ -z "$out" ] || fail "a bad --port printed on standard output: $out"
     [[ $err == *"port number '17' is not one of 1 to 16"* ]] || fail "a bad --port says: $err"
-    [ "$("$stage/usr/bin/powerclamp-metersim" --help | head -1)" = "Usage: powerclamp-metersim [options]" ] ||
-        fail "the staged simulator does not start"
+    [ "$("$stage/usr/bin/powerclamp-metersim" --version)" = "powerclamp-metersim $version" ] ||
+        fail "the staged simulator's --version says: $("$stage/usr/bin/powerclamp-metersim" --version)"
     ;;
 
 *)
