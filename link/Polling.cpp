@@ -38,6 +38,7 @@ void Form1::Timer_timeout_Timer() {
     Timer_timeout->setEnabled(false);
     state.LinkStatus = LinkTimedOut;
     Lab_rtsta->setText(QStringLiteral("Unconnected"));
+    KeepLinkLost();
     SetViewCommands();
     TabStrip1->setEnabled(true);
     Timer_real->setEnabled(true);

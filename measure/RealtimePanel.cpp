@@ -24,4 +24,5 @@ void Form1::RealtimeDataHandle() {
         Lab_value[row]->setText(shownValue(reading) + reading.unit);
         Lab_testpro[row]->setText((reading.item + u':').leftJustified(ItemLabelWidth));
     }
+    KeepReadings();
 }
