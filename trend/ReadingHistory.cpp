@@ -25,16 +25,16 @@ bool ReadingHistory::addAnswer(const QDateTime &time, const std::vector<ShownRea
             sample.value = std::numeric_limits<double>::quiet_NaN();
         }
     }
-    const bool regained = lost;
-    lost = false;
+    const bool regained = link == Link::Lost;
+    link = Link::Up;
     keep(answer);
     return regained;
 }
 
 bool ReadingHistory::markLinkLost(const QDateTime &time) {
-    if (lost)
+    if (link != Link::Up)
         return false;
-    lost = true;
+    link = Link::Lost;
     Answer mark;
     mark.msecs = time.toMSecsSinceEpoch();
     mark.linkLost = true;

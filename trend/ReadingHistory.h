@@ -34,7 +34,8 @@ public:
 
     // Returns whether the link had been lost before this answer (it is regained now).
     bool addAnswer(const QDateTime &time, const std::vector<ShownReading> &readings);
-    // Returns whether this is news: the link was up (or unknown) until now.
+    // Returns whether this is news: an answer came since the start or the last loss. Before the
+    // first answer the link was never up, so it cannot be lost.
     bool markLinkLost(const QDateTime &time);
 
     const std::vector<Item> &items() const { return knownItems; }
@@ -49,5 +50,5 @@ private:
 
     std::vector<Item> knownItems;
     std::deque<Answer> history;
-    bool lost = false;
+    enum class Link { NeverUp, Up, Lost } link = Link::NeverUp;
 };

@@ -59,6 +59,7 @@ private slots:
 void TestTrend::historyItemsAndLink() {
     ReadingHistory history;
     QSignalSpy changes(&history, &ReadingHistory::changed);
+    QVERIFY(!history.markLinkLost(Start.addSecs(-3))); // never up: nothing to lose
     QVERIFY(!history.addAnswer(Start,
                                {{"P1", "  1.20", "KW"}, {"TIME", "12:34", "mins"}, {"P1", " 999", "OL."}}));
     QVERIFY(history.markLinkLost(Start.addSecs(3)));
