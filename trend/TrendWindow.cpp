@@ -24,8 +24,9 @@
 namespace {
 
 constexpr int ChartHeight = 220;
-// Time slots per chart: about one per pixel of a chart's plot area.
-constexpr int ChartColumns = 800;
+// Time slots per chart: two points (its low and high) every two pixels of a plot area about
+// 800 pixels wide, which looks the same as more and paints in half the time.
+constexpr int ChartColumns = 400;
 
 qint64 spanMsecs(TrendWindow::Span span) {
     switch (span) {
@@ -94,7 +95,6 @@ void TrendWindow::addPane(const QString &item, const QString &unit) {
     chart->addAxis(value, Qt::AlignLeft);
     auto *view = new QChartView(chart);
     view->setObjectName(QStringLiteral("TrendChart%1").arg(panes.size()));
-    view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumHeight(ChartHeight);
     chartsLayout->insertWidget(chartsLayout->count() - 1, view);
     panes.push_back({chart, view, time, value, {}});
@@ -120,16 +120,16 @@ void TrendWindow::redraw() {
             pane.chart->addSeries(series);
             series->attachAxis(pane.time);
             series->attachAxis(pane.value);
+            // One colour for the whole item: its segments are one line with gaps.
+            series->setColor(pane.segments.empty() ? series->color() : pane.segments.front()->color());
             pane.segments.push_back(series);
         }
         for (size_t segment = 0; segment < pane.segments.size(); ++segment) {
             QLineSeries *series = pane.segments[segment];
             if (segment < line.segments.size())
                 series->replace(QList<QPointF>(line.segments[segment].begin(), line.segments[segment].end()));
-            else
+            else if (series->count() > 0)
                 series->clear();
-            // One colour for the whole item: its segments are one line with gaps.
-            series->setColor(pane.segments.front()->color());
         }
         pane.time->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
         const double margin = std::max(1e-9, (line.highest - line.lowest) * 0.05);
