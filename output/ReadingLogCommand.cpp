@@ -22,8 +22,11 @@ void Form1::menulog_Click() {
 void Form1::startLog() {
     // The log's type is not one of the saves': the next save offers the type it offered before.
     const int saveType = CommonDialog1->FilterIndex;
+    // An existing file is appended to, so there is nothing to confirm.
+    CommonDialog1->OverwritePrompt = false;
     const bool chosen = showSaveDialog(QStringLiteral("csv格式 (*.csv)|*.csv|"), QStringLiteral(".csv"),
                                        QStringLiteral(".csv"), false);
+    CommonDialog1->OverwritePrompt = true;
     CommonDialog1->FilterIndex = saveType;
     if (!chosen)
         return;

@@ -113,7 +113,9 @@ void TestReadingLog::startLogsEachAnswerAndStopEnds() {
     QCOMPARE(shown.DefaultExt, QStringLiteral(".csv"));
     QCOMPARE(shown.InitDir, home.filePath(QStringLiteral("Quorilex")));
     QVERIFY(shown.FileName.startsWith(QLatin1String("Quorilex")));
+    QVERIFY(!shown.OverwritePrompt); // the file is appended to, not replaced
     QCOMPARE(platform.dialog->FilterIndex, 2); // the next save still offers text first
+    QVERIFY(platform.dialog->OverwritePrompt);
     QCOMPARE(form.menulog->text(), QStringLiteral("Stop Log"));
     QCOMPARE(readAll(logPath()), Header);
 
