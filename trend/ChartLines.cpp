@@ -11,16 +11,15 @@ public:
     explicit LineBuilder(ChartLine &line) : line(line) {}
 
     void add(qint64 msecs, double value, qint64 slot) {
-        if (!line.segments.empty() && !broken && msecs - lastMsecs <= GapAfterMsecs && slot == currentSlot) {
+        if (!line.segments.empty() && !broken && slot == currentSlot) {
             const QPointF point(double(msecs), value);
             if (value < low.y())
                 low = point;
             if (value > high.y())
                 high = point;
-            lastMsecs = msecs;
             return;
         }
-        const bool newSegment = line.segments.empty() || broken || msecs - lastMsecs > GapAfterMsecs;
+        const bool newSegment = line.segments.empty() || broken;
         flush();
         if (newSegment)
             line.segments.emplace_back();
@@ -28,7 +27,6 @@ public:
         currentSlot = slot;
         low = high = QPointF(double(msecs), value);
         open = true;
-        lastMsecs = msecs;
     }
 
     // The link was lost, or the reading was not a number: the line stops here.
@@ -61,7 +59,6 @@ private:
     bool open = false;
     bool broken = false;
     qint64 currentSlot = -1;
-    qint64 lastMsecs = 0;
     QPointF low, high;
 };
 
@@ -79,12 +76,15 @@ std::vector<ChartLine> chartLines(const ReadingHistory &history, qint64 fromMsec
         answers.begin(), answers.end(), fromMsecs,
         [](const ReadingHistory::Answer &entry, qint64 msecs) { return entry.msecs < msecs; });
     const qint64 span = std::max<qint64>(1, toMsecs - fromMsecs + 1);
+    qint64 previousMsecs = answer == answers.end() ? 0 : answer->msecs;
     for (; answer != answers.end() && answer->msecs <= toMsecs; ++answer) {
-        if (answer->linkLost) {
+        const bool pause = answer->msecs - previousMsecs > GapAfterMsecs;
+        previousMsecs = answer->msecs;
+        if (answer->linkLost || pause)
             for (LineBuilder &builder : builders)
                 builder.breakLine();
+        if (answer->linkLost)
             continue;
-        }
         const qint64 slot = (answer->msecs - fromMsecs) * columns / span;
         for (const ReadingHistory::Sample &sample : answer->samples) {
             if (sample.item < 0)

@@ -17,8 +17,9 @@ struct ChartLine {
     size_t points = 0;
 };
 
-// A reading more than this after the item's previous one starts a new segment: polling
-// answers every 1.5 s, so three missed answers are a gap (the Record view, a download).
+// No answer for longer than this breaks every line: polling answers every 1.5 s, so three
+// missed answers are a gap (the Record view, a download). An item the meter shows only in
+// some answers is not broken by the answers without it.
 constexpr qint64 GapAfterMsecs = 4500;
 
 // One line per item of the history, for readings from `fromMsecs` to `toMsecs`. The span is
