@@ -60,13 +60,10 @@ void Form1::appendToLog(const QByteArray &rows, int rowCount) {
     stopLog();
     // Told once the receive handler has returned, so a message box never holds up the link.
     QTimer::singleShot(0, this, [this, path, rowsKept, failure] {
-        warnUser(
-            QStringLiteral("The log stopped: %1 cannot be written.\r\nThe %2 rows logged before are in the "
-                           "file.\r\n%3")
-                .arg(QDir::toNativeSeparators(path))
-                .arg(rowsKept)
-                .arg(failure),
-            QStringLiteral("Log Error!"));
+        warnUser(QStringLiteral("The log stopped after %1 rows: %2 cannot be written.\r\n%3")
+                     .arg(rowsKept)
+                     .arg(QDir::toNativeSeparators(path), failure),
+                 QStringLiteral("Log Error!"));
     });
 }
 

@@ -113,7 +113,7 @@ void TestReadingLog::startLogsEachAnswerAndStopEnds() {
     QCOMPARE(shown.DefaultExt, QStringLiteral(".csv"));
     QCOMPARE(shown.InitDir, home.filePath(QStringLiteral("Quorilex")));
     QVERIFY(shown.FileName.startsWith(QLatin1String("Quorilex")));
-    QVERIFY(!shown.OverwritePrompt); // the file is appended to, not replaced
+    QVERIFY(!shown.OverwritePrompt);           // the file is appended to, not replaced
     QCOMPARE(platform.dialog->FilterIndex, 2); // the next save still offers text first
     QVERIFY(platform.dialog->OverwritePrompt);
     QCOMPARE(form.menulog->text(), QStringLiteral("Stop Log"));
@@ -223,8 +223,7 @@ void TestReadingLog::failingWriteStopsTheLogOnly() {
     const MessageBoxRequest &message = platform.messages[0];
     QCOMPARE(message.title, QStringLiteral("Log Error!"));
     const QString expected =
-        QStringLiteral("The log stopped: %1 cannot be written.\r\nThe 4 rows logged before are in "
-                       "the file.\r\n%2")
+        QStringLiteral("The log stopped after 4 rows: %1 cannot be written.\r\n%2")
             .arg(logPath(), fault == QLatin1String("removed") ? QStringLiteral("No such file or directory")
                                                               : QStringLiteral("File too large"));
     QCOMPARE(message.text, expected);
