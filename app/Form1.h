@@ -28,7 +28,7 @@ class TimerControl;
 class TrendWindow;
 
 // The program's one window. It owns every control and the form state; its handlers are
-// implemented beside the subsystem they belong to (app/, link/, measure/, output/).
+// implemented beside the subsystem they belong to (app/, link/, measure/, output/, trend/).
 class Form1 final : public QMainWindow {
     Q_OBJECT
 public:
