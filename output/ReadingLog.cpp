@@ -6,6 +6,20 @@
 
 #include <cerrno>
 
+namespace {
+
+// Writes all of `bytes` at the end of the file, or nothing: a row cut by a full disk would read
+// as another value ("276" cut to "27"), so what a failed write stored is taken back.
+QString appendWhole(QFile &file, const QByteArray &bytes) {
+    const qint64 sizeBefore = file.size();
+    const QString failure = writeAll(file, bytes);
+    if (!failure.isEmpty())
+        file.resize(sizeBefore);
+    return failure;
+}
+
+} // namespace
+
 std::unique_ptr<ReadingLog> ReadingLog::open(const QString &path, const QByteArray &header,
                                              QString &failure) {
     if (path.isEmpty()) {
@@ -13,6 +27,7 @@ std::unique_ptr<ReadingLog> ReadingLog::open(const QString &path, const QByteArr
         return nullptr;
     }
     QFile file(path);
+    const bool created = !file.exists();
     errno = 0;
     if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
         failure = failureReason(file, errno);
@@ -20,7 +35,9 @@ std::unique_ptr<ReadingLog> ReadingLog::open(const QString &path, const QByteArr
     }
     std::unique_ptr<ReadingLog> log(new ReadingLog(path));
     if (file.size() == 0) {
-        failure = writeAll(file, header);
+        failure = appendWhole(file, header);
+        if (!failure.isEmpty() && created)
+            file.remove();
     } else if (file.seek(file.size() - 1)) {
         log->needsLineEnd = file.read(1) != "\n";
     }
@@ -34,7 +51,7 @@ QString ReadingLog::append(const QByteArray &rows, int rowCount) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly |
                    QIODevice::Unbuffered))
         return failureReason(file, errno);
-    const QString failure = writeAll(file, needsLineEnd ? QByteArrayLiteral("\r\n") + rows : rows);
+    const QString failure = appendWhole(file, needsLineEnd ? QByteArrayLiteral("\r\n") + rows : rows);
     if (!failure.isEmpty())
         return failure;
     needsLineEnd = false;

@@ -12,10 +12,10 @@ class ReadingLog {
 public:
     // Opens `path` for appending, creating it when missing, and writes the header into a new or
     // empty file; what an existing file holds is kept. Returns nothing and sets `failure` when
-    // the file cannot be written.
+    // the file cannot be written; a file this call created is then removed.
     static std::unique_ptr<ReadingLog> open(const QString &path, const QByteArray &header, QString &failure);
 
-    // Appends rows to the file; returns why it could not, or an empty text.
+    // Appends all the rows to the file or none; returns why it could not, or an empty text.
     QString append(const QByteArray &rows, int rowCount);
 
     QString path() const { return filePath; }
