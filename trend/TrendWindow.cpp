@@ -126,10 +126,14 @@ void TrendWindow::redraw() {
         }
         for (size_t segment = 0; segment < pane.segments.size(); ++segment) {
             QLineSeries *series = pane.segments[segment];
-            if (segment < line.segments.size())
-                series->replace(QList<QPointF>(line.segments[segment].begin(), line.segments[segment].end()));
-            else if (series->count() > 0)
+            if (segment < line.segments.size()) {
+                const std::vector<QPointF> &points = line.segments[segment];
+                series->replace(QList<QPointF>(points.begin(), points.end()));
+                // A line through one point paints nothing: a lone reading shows as its marker.
+                series->setPointsVisible(points.size() == 1);
+            } else if (series->count() > 0) {
                 series->clear();
+            }
         }
         pane.time->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
         const double margin = std::max(1e-9, (line.highest - line.lowest) * 0.05);

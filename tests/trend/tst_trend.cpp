@@ -51,6 +51,8 @@ private slots:
     void linesBreakAndThin_data();
     void linesBreakAndThin();
     void windowIsOneAndFollowsTheReadings();
+    void everySegmentIsDrawn_data();
+    void everySegmentIsDrawn();
     void exportWritesPngAndSvg_data();
     void exportWritesPngAndSvg();
     void failedExportIsReported();
@@ -165,6 +167,50 @@ void TestTrend::windowIsOneAndFollowsTheReadings() {
     form.menutrend_Click();
     QCOMPARE(form.findChildren<TrendWindow *>().size(), 1);
     QCOMPARE(platform.messages.size(), size_t(0));
+}
+
+void TestTrend::everySegmentIsDrawn_data() {
+    QTest::addColumn<QList<int>>("secondsAgo"); // one P1 reading each
+    QTest::addColumn<int>("segments");
+    QTest::newRow("a line of two readings") << QList<int>{3, 0} << 1;
+    QTest::newRow("a lone reading") << QList<int>{0} << 1;
+    QTest::newRow("lone readings either side of a pause") << QList<int>{60, 0} << 2;
+}
+
+void TestTrend::everySegmentIsDrawn() {
+    QFETCH(QList<int>, secondsAgo);
+    QFETCH(int, segments);
+    ReadingHistory history;
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const int seconds : secondsAgo)
+        history.addAnswer(now.addSecs(-seconds), {{"P1", QString::number(270 + seconds), "W"}});
+    TrendWindow window(history, nullptr);
+    window.show();
+    QChartView *view = window.findChild<QChartView *>(QStringLiteral("TrendChart0"));
+    QVERIFY(view);
+    const QList<QLineSeries *> series = view->chart()->findChildren<QLineSeries *>();
+    QCOMPARE(series.size(), segments);
+
+    // Every reading has pixels of the line's colour around it (nothing else in the chart has it).
+    const QImage picture = view->grab().toImage();
+    for (QLineSeries *segment : series) {
+        const QColor colour = segment->color();
+        for (const QPointF &point : segment->points()) {
+            const QPoint centre =
+                view->mapFromScene(view->chart()->mapToScene(view->chart()->mapToPosition(point, segment)));
+            int linePixels = 0;
+            for (int y = centre.y() - 3; y <= centre.y() + 3; ++y)
+                for (int x = centre.x() - 3; x <= centre.x() + 3; ++x) {
+                    const QColor pixel = picture.pixelColor(x, y);
+                    const int distance = std::abs(pixel.red() - colour.red()) +
+                                         std::abs(pixel.green() - colour.green()) +
+                                         std::abs(pixel.blue() - colour.blue());
+                    linePixels += distance < 60 ? 1 : 0;
+                }
+            QVERIFY2(linePixels > 0,
+                     qPrintable(QStringLiteral("nothing drawn at %1, %2").arg(centre.x()).arg(centre.y())));
+        }
+    }
 }
 
 void TestTrend::exportWritesPngAndSvg_data() {
