@@ -11,29 +11,28 @@ public:
     explicit LineBuilder(ChartLine &line) : line(line) {}
 
     void add(qint64 msecs, double value, qint64 slot) {
-        if (!line.segments.empty() && !broken && slot == currentSlot) {
-            const QPointF point(double(msecs), value);
+        const QPointF point(double(msecs), value);
+        if (open && slot == currentSlot) {
             if (value < low.y())
                 low = point;
             if (value > high.y())
                 high = point;
+            broken = false;
             return;
         }
-        const bool newSegment = line.segments.empty() || broken;
         flush();
-        if (newSegment)
+        // A break before the next slot would not show at this scale; ignoring it keeps the
+        // segments (each a chart series) to about one per two slots, however often the line breaks.
+        if (line.segments.empty() || (broken && slot > currentSlot + 1))
             line.segments.emplace_back();
         broken = false;
         currentSlot = slot;
-        low = high = QPointF(double(msecs), value);
+        low = high = point;
         open = true;
     }
 
     // The link was lost, or the reading was not a number: the line stops here.
-    void breakLine() {
-        flush();
-        broken = true;
-    }
+    void breakLine() { broken = true; }
 
     void flush() {
         if (!open)
@@ -98,10 +97,5 @@ std::vector<ChartLine> chartLines(const ReadingHistory &history, qint64 fromMsec
     }
     for (LineBuilder &builder : builders)
         builder.flush();
-    for (ChartLine &line : lines)
-        line.segments.erase(
-            std::remove_if(line.segments.begin(), line.segments.end(),
-                           [](const std::vector<QPointF> &segment) { return segment.empty(); }),
-            line.segments.end());
     return lines;
 }

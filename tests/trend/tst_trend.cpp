@@ -111,6 +111,14 @@ void TestTrend::linesBreakAndThin_data() {
     QTest::newRow("thinned to low and high per column")
         << QStringList{"0 5", "1 9", "2 1", "3 4", "4 6", "5 2", "6 8", "7 3", "8 7", "9 5"} << 2
         << QStringList{"1:9 2:1 5:2 6:8"};
+    // Breaks that would not show at the chart's scale do not start a line of their own.
+    QTest::newRow("many breaks in one column: one segment")
+        << QStringList{"0 1", "0.5 OL", "1 5", "1.5 lost", "2 2", "2.5 OL", "3 3", "6 OL", "7 4"} << 2
+        << QStringList{"0:1 1:5 7:4"};
+    QTest::newRow("a break before the next column is not drawn")
+        << QStringList{"0 1", "0.5 OL", "1.5 2"} << 10 << QStringList{"0:1 1:2"};
+    QTest::newRow("a break over a whole column is drawn")
+        << QStringList{"0 1", "0.5 OL", "2.5 2"} << 10 << QStringList{"0:1", "2:2"};
     QTest::newRow("before the span is left out")
         << QStringList{"-10 7", "0 1", "1 2"} << 100 << QStringList{"0:1 1:2"};
 }
