@@ -38,6 +38,10 @@ std::unique_ptr<ReadingLog> ReadingLog::open(const QString &path, const QByteArr
         failure = appendWhole(file, header);
         if (!failure.isEmpty() && created)
             file.remove();
+    } else if (!file.seek(0) || file.read(header.size()) != header) {
+        // Rows added to another file would mix columns it does not have into its own.
+        failure = QStringLiteral("It is not a reading log: a log is only added to a file whose first "
+                                 "line is the log's header. The file was left as it was.");
     } else if (file.seek(file.size() - 1)) {
         log->needsLineEnd = file.read(1) != "\n";
     }

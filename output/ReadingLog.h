@@ -11,8 +11,9 @@
 class ReadingLog {
 public:
     // Opens `path` for appending, creating it when missing, and writes the header into a new or
-    // empty file; what an existing file holds is kept. Returns nothing and sets `failure` when
-    // the file cannot be written; a file this call created is then removed.
+    // empty file; a file that holds anything else must start with the header, and what it holds
+    // is kept. Returns nothing and sets `failure` when the file is another file's or cannot be
+    // written; a file this call created is then removed.
     static std::unique_ptr<ReadingLog> open(const QString &path, const QByteArray &header, QString &failure);
 
     // Appends all the rows to the file or none; returns why it could not, or an empty text.

@@ -252,6 +252,15 @@ void TestReadingLog::fileThatCannotBeStarted_data() {
         << "log.csv" << false << QByteArray() << 10 << "File too large";
     QTest::newRow("header refused: the empty file stays empty")
         << "log.csv" << true << QByteArray() << 10 << "File too large";
+    const QString notALog = QStringLiteral("It is not a reading log: a log is only added to a file whose "
+                                           "first line is the log's header. The file was left as it was.");
+    QTest::newRow("another CSV") << "log.csv" << true << QByteArray("name,amps\r\nfeeder,12.5\r\n") << 0
+                                 << notALog;
+    QTest::newRow("a text") << "notes.txt" << true << QByteArray("Feeder 3 checked.\n") << 0 << notALog;
+    QTest::newRow("a log's header in another order")
+        << "log.csv" << true << QByteArray("item,time,value,unit,base_value,base_unit\r\n") << 0 << notALog;
+    QTest::newRow("a file shorter than the header")
+        << "log.csv" << true << QByteArray("time") << 0 << notALog;
 }
 
 void TestReadingLog::fileThatCannotBeStarted() {
