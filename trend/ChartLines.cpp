@@ -12,6 +12,9 @@ public:
 
     void add(qint64 msecs, double value, qint64 slot) {
         const QPointF point(double(msecs), value);
+        if (open && msecs - lastMsecs > ItemGapAfterMsecs)
+            broken = true;
+        lastMsecs = msecs;
         if (open && slot == currentSlot) {
             if (value < low.y())
                 low = point;
@@ -58,6 +61,7 @@ private:
     bool open = false;
     bool broken = false;
     qint64 currentSlot = -1;
+    qint64 lastMsecs = 0; // of the item's last reading
     QPointF low, high;
 };
 

@@ -21,6 +21,9 @@ struct ChartLine {
 // missed answers are a gap (the Record view, a download). An item the meter shows only in
 // some answers is not broken by the answers without it.
 constexpr qint64 GapAfterMsecs = 4500;
+// An item missing from the answers for longer than this is broken too: a meter rotating its items
+// shows each again within a few answers, so one gone a minute was off the display, not unchanged.
+constexpr qint64 ItemGapAfterMsecs = 60 * 1000;
 
 // One line per item of the history, for readings from `fromMsecs` to `toMsecs`. The span is
 // cut into `columns` equal slots; a slot keeps at most its lowest and its highest reading, in

@@ -105,6 +105,18 @@ void TestTrend::linesBreakAndThin_data() {
         << QStringList{"0 1", "1.5 2", "7 3", "8.5 4"} << 100 << QStringList{"0:1 1:2", "7:3 8:4"};
     QTest::newRow("other items between readings do not break it")
         << QStringList{"0 1", "1.5 Q", "3 Q", "4.5 Q", "6 Q", "7.5 2"} << 100 << QStringList{"0:1 7:2"};
+    // Other items' answers every 1.5 s from 1.5 s up to `seconds`.
+    const auto otherItemsUntil = [](int seconds) {
+        QStringList answers;
+        for (int tenths = 15; tenths <= seconds * 10; tenths += 15)
+            answers << QStringLiteral("%1 Q").arg(tenths / 10.0);
+        return answers;
+    };
+    QTest::newRow("an item away for less than a minute is joined")
+        << QStringList{"0 1"} + otherItemsUntil(58) + QStringList{"59 2"} << 100 << QStringList{"0:1 59:2"};
+    QTest::newRow("an item away for over a minute is broken")
+        << QStringList{"0 1"} + otherItemsUntil(61) + QStringList{"62 2"} << 100
+        << QStringList{"0:1", "62:2"};
     QTest::newRow("an overload breaks it")
         << QStringList{"0 1", "1.5 OL", "3 3", "4.5 4"} << 100 << QStringList{"0:1", "3:3 4:4"};
     // Two columns over ten seconds: each keeps its lowest and highest, in the order they came.
@@ -128,9 +140,12 @@ void TestTrend::linesBreakAndThin() {
     QFETCH(int, columns);
     QFETCH(QStringList, segments);
     ReadingHistory history;
+    // Ten seconds, or up to the last event.
+    QDateTime to = Start.addMSecs(9999);
     for (const QString &event : events) {
         const QStringList parts = event.split(u' ');
         const QDateTime time = Start.addMSecs(qint64(parts[0].toDouble() * 1000));
+        to = std::max(to, time);
         if (parts[1] == QLatin1String("lost"))
             history.markLinkLost(time);
         else if (parts[1] == QLatin1String("Q"))
@@ -141,7 +156,7 @@ void TestTrend::linesBreakAndThin() {
             history.addAnswer(time, {{"P1", parts[1], "W"}});
     }
     const std::vector<ChartLine> lines =
-        chartLines(history, Start.toMSecsSinceEpoch(), Start.toMSecsSinceEpoch() + 9999, columns);
+        chartLines(history, Start.toMSecsSinceEpoch(), to.toMSecsSinceEpoch(), columns);
     QCOMPARE(pointsOf(lines.at(0)), segments);
 }
 
