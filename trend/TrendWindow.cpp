@@ -21,6 +21,8 @@
 #include <QSvgGenerator>
 #include <QValueAxis>
 
+#include <cmath>
+
 namespace {
 
 constexpr int ChartHeight = 220;
@@ -136,7 +138,9 @@ void TrendWindow::redraw() {
             }
         }
         pane.time->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
-        const double margin = std::max(1e-9, (line.highest - line.lowest) * 0.05);
+        // A flat line has no height to take a margin from: a hundredth of its value keeps the axis readable.
+        const double margin = line.highest > line.lowest ? (line.highest - line.lowest) * 0.05
+                                                         : std::max(std::abs(line.highest) * 0.01, 1e-3);
         if (line.points > 0)
             pane.value->setRange(line.lowest - margin, line.highest + margin);
     }

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineSeries>
 #include <QTemporaryDir>
+#include <QValueAxis>
 #include <QtTest>
 
 namespace {
@@ -53,6 +54,8 @@ private slots:
     void windowIsOneAndFollowsTheReadings();
     void everySegmentIsDrawn_data();
     void everySegmentIsDrawn();
+    void valueAxisFitsTheReadings_data();
+    void valueAxisFitsTheReadings();
     void exportWritesPngAndSvg_data();
     void exportWritesPngAndSvg();
     void failedExportIsReported();
@@ -234,6 +237,35 @@ void TestTrend::everySegmentIsDrawn() {
                      qPrintable(QStringLiteral("nothing drawn at %1, %2").arg(centre.x()).arg(centre.y())));
         }
     }
+}
+
+void TestTrend::valueAxisFitsTheReadings_data() {
+    QTest::addColumn<QStringList>("watts"); // three seconds apart
+    QTest::addColumn<double>("lowest");
+    QTest::addColumn<double>("highest");
+    QTest::newRow("readings that vary: a twentieth either side")
+        << QStringList{" 270.0", " 280.0"} << 269.5 << 280.5;
+    QTest::newRow("a flat reading: a hundredth of it")
+        << QStringList{" 230.1", " 230.1"} << 227.799 << 232.401;
+    QTest::newRow("a flat negative reading") << QStringList{" -5.00"} << -5.05 << -4.95;
+    QTest::newRow("a flat zero") << QStringList{" 0.000", " 0.000"} << -0.001 << 0.001;
+}
+
+void TestTrend::valueAxisFitsTheReadings() {
+    QFETCH(QStringList, watts);
+    QFETCH(double, lowest);
+    QFETCH(double, highest);
+    ReadingHistory history;
+    const QDateTime now = QDateTime::currentDateTime();
+    for (qsizetype reading = 0; reading < watts.size(); ++reading)
+        history.addAnswer(now.addSecs(3 * (reading - watts.size())), {{"P1", watts[reading], "W"}});
+    TrendWindow window(history, nullptr);
+    QChartView *view = window.findChild<QChartView *>(QStringLiteral("TrendChart0"));
+    QVERIFY(view);
+    const auto *axis = qobject_cast<QValueAxis *>(view->chart()->axes(Qt::Vertical).constFirst());
+    QVERIFY(axis);
+    QCOMPARE(axis->min(), lowest);
+    QCOMPARE(axis->max(), highest);
 }
 
 void TestTrend::exportWritesPngAndSvg_data() {
