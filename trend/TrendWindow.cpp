@@ -99,7 +99,7 @@ void TrendWindow::addPane(const QString &item, const QString &unit) {
     view->setObjectName(QStringLiteral("TrendChart%1").arg(panes.size()));
     view->setMinimumHeight(ChartHeight);
     chartsLayout->insertWidget(chartsLayout->count() - 1, view);
-    panes.push_back({chart, view, time, value, {}});
+    panes.push_back({chart, time, value, {}});
 }
 
 void TrendWindow::redraw() {

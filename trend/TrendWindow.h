@@ -5,7 +5,6 @@
 #include <vector>
 
 class QChart;
-class QChartView;
 class QComboBox;
 class QDateTimeAxis;
 class QLineSeries;
@@ -42,7 +41,6 @@ signals:
 private:
     struct Pane {
         QChart *chart;
-        QChartView *view;
         QDateTimeAxis *time;
         QValueAxis *value;
         std::vector<QLineSeries *> segments; // reused from one redraw to the next

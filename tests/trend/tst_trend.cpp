@@ -87,12 +87,16 @@ void TestTrend::historyItemsAndLink() {
 
 void TestTrend::historyIsBounded() {
     ReadingHistory history;
-    // A day of polling at one answer every 1.5 s fits.
-    QVERIFY(ReadingHistory::MaxAnswers * 1.5 >= 24 * 3600);
-    for (size_t answer = 0; answer <= ReadingHistory::MaxAnswers; ++answer)
-        history.addAnswer(Start.addMSecs(qint64(answer) * 1500), power(QString::number(answer)));
+    size_t answer = 0;
+    const auto pollUntil = [&](size_t answers) {
+        for (; answer < answers; ++answer)
+            history.addAnswer(Start.addMSecs(qint64(answer) * 1500), power(QString::number(answer)));
+    };
+    pollUntil(24 * 3600 * 1000 / 1500); // a day of polling is all kept
+    QCOMPARE(history.answers().front().msecs, Start.toMSecsSinceEpoch());
+    pollUntil(ReadingHistory::MaxAnswers + 100); // past the bound the oldest go
     QCOMPARE(history.answers().size(), ReadingHistory::MaxAnswers);
-    QCOMPARE(history.answers().front().samples[0].value, 1.0); // the oldest went
+    QCOMPARE(history.answers().front().samples[0].value, 100.0);
 }
 
 void TestTrend::linesBreakAndThin_data() {
