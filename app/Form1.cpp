@@ -9,6 +9,8 @@
 #include "measure/GridControl.h"
 #include "output/CommonDialog.h"
 #include "output/PrinterControl.h"
+#include "output/ReadingLog.h"
+#include "trend/ReadingHistory.h"
 
 #include <QFrame>
 #include <QIcon>
@@ -41,7 +43,8 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, 
 
 } // namespace
 
-Form1::Form1(Platform &platform, QWidget *parent) : QMainWindow(parent), platform(platform) {
+Form1::Form1(Platform &platform, QWidget *parent)
+    : QMainWindow(parent), readingHistory(std::make_unique<ReadingHistory>()), platform(platform) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Large Caliber Power Clamp"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/powerclamp.png")));
@@ -110,6 +113,8 @@ void Form1::createCommands() {
     menuoprate = addMenu("menuoprate", tr("Operate"));
     menuclear = addEntry(menuoprate, "menuclear", tr("Clear"));
     menuprint = addEntry(menuoprate, "menuprint", tr("Print"));
+    menulog = addEntry(menuoprate, "menulog", tr("Start Log"));
+    menutrend = addEntry(menuoprate, "menutrend", tr("Trend"));
     menuhelp = addMenu("menuhelp", tr("Help"));
     menuabout = addEntry(menuhelp, "menuabout", tr("About"));
 }
@@ -176,6 +181,12 @@ void Form1::createStatusDisplay() {
         StatusBar1->addWidget(label, panel == 1 ? 1 : 0);
         StatusBar1Panels[size_t(panel)] = label;
     }
+    StatusBar1Log = new QLabel(StatusBar1);
+    StatusBar1Log->setObjectName(QStringLiteral("StatusBar1Log"));
+    StatusBar1Log->setFrameShape(QFrame::Panel);
+    StatusBar1Log->setFrameShadow(QFrame::Sunken);
+    StatusBar1->addPermanentWidget(StatusBar1Log);
+    StatusBar1Log->hide();
 }
 
 void Form1::createTimers() {
@@ -211,6 +222,8 @@ void Form1::connectEvents() {
     connect(menuclear, &QAction::triggered, this, &Form1::menuclear_Click);
     connect(menuprint, &QAction::triggered, this, &Form1::menuprint_Click);
     connect(menuabout, &QAction::triggered, this, &Form1::menuabout_Click);
+    connect(menulog, &QAction::triggered, this, &Form1::menulog_Click);
+    connect(menutrend, &QAction::triggered, this, &Form1::menutrend_Click);
     connect(TabStrip1, &TabStrip::Click, this, &Form1::TabStrip1_Click);
     connect(Timer_date.get(), &TimerControl::Timer, this, &Form1::Timer_date_Timer);
     connect(Timer_findcom.get(), &TimerControl::Timer, this, &Form1::Timer_findcom_Timer);

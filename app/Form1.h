@@ -22,11 +22,14 @@ class QStatusBar;
 class QTabBar;
 class TabStrip;
 class QToolButton;
+class ReadingHistory;
+class ReadingLog;
 class SerialControl;
 class TimerControl;
+class TrendWindow;
 
 // The program's one window. It owns every control and the form state; its handlers are
-// implemented beside the subsystem they belong to (app/, link/, measure/, output/).
+// implemented beside the subsystem they belong to (app/, link/, measure/, output/, trend/).
 class Form1 final : public QMainWindow {
     Q_OBJECT
 public:
@@ -39,6 +42,8 @@ public:
     QToolButton *Button_read, *Button_save, *Button_clear, *Button_print, *Button_help, *Button_close;
     QMenu *menufile, *menuoprate, *menuhelp;
     QAction *menuread, *menusave, *menuclose, *menuclear, *menuprint, *menuabout;
+    // Operate menu additions: the reading log (start and stop) and the trend window.
+    QAction *menulog, *menutrend;
 
     // Views.
     TabStrip *TabStrip1;
@@ -52,6 +57,8 @@ public:
     QLabel *Lab_rtsta, *LabComsta;
     QStatusBar *StatusBar1;
     std::array<QLabel *, 3> StatusBar1Panels;
+    // The running log's file and rows; hidden while no log runs.
+    QLabel *StatusBar1Log;
 
     // Controls without a face.
     std::unique_ptr<SerialControl> MSComm1;
@@ -96,6 +103,18 @@ public:
     void SaveRecords();
     void ExportToExcel(const QString &path);
     void Button_print_Click();
+    void menulog_Click();
+    // Every realtime answer and every loss of the link, for the trend and the log.
+    void KeepReadings();
+    void KeepLinkLost();
+
+    // trend/
+    void menutrend_Click();
+
+    // The readings of this session, the running log (none when no log runs) and the trend window.
+    std::unique_ptr<ReadingHistory> readingHistory;
+    std::unique_ptr<ReadingLog> readingLog;
+    TrendWindow *trendWindow = nullptr;
 
 private:
     // Every change of the commands' enabled states and of the tab strip's goes through here.
@@ -149,6 +168,10 @@ private:
                         bool snapshotForFirstType);
     void reportSaveError(const QString &path, const QString &reason);
     void reportPrintingError(const QString &reason);
+    void startLog();
+    void stopLog();
+    void appendToLog(const QByteArray &rows, int rowCount);
+    void showLogState();
     void warnUser(const QString &text, const QString &title);
 
     void createCommands();

@@ -19,6 +19,7 @@ void Form1::Timer_timeout_Timer() {
     // The request's answer is no longer awaited: one that comes late is not taken.
     awaitedAnswer = {};
     Lab_rtsta->setText(QStringLiteral("Unconnected"));
+    KeepLinkLost();
     SetCommandStates(CommandMoment::TimedOut);
     Timer_real->setEnabled(true);
     DownloadAbort();

@@ -1,7 +1,7 @@
 // The value panel: four realtime reading blocks shown as item and value captions.
 #include "app/Form1.h"
 
-#include "measure/ReadingBlock.h"
+#include "measure/ShownReadings.h"
 
 #include <QLabel>
 
@@ -21,9 +21,8 @@ void Form1::RealtimeDataHandle() {
             continue;
         }
         const Reading reading = decodeReading(block, state.ItemName, state.UnitName);
-        // Power factors are shown without the meter's padding; other readings keep their alignment.
-        const QString value = isPowerFactor(reading.itemCode) ? trimSpaces(reading.value) : reading.value;
-        Lab_value[row]->setText(value + reading.unit);
+        Lab_value[row]->setText(shownValue(reading) + reading.unit);
         Lab_testpro[row]->setText((reading.item + u':').leftJustified(ItemLabelWidth));
     }
+    KeepReadings();
 }

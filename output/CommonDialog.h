@@ -21,6 +21,9 @@ public:
     QString InitDir;
     bool CancelError = false;
     int Flags = 0;
+    // Whether a save dialog asks before taking a file that exists; off where the file is
+    // appended to rather than replaced.
+    bool OverwritePrompt = true;
 
     // Each returns an error number: 0 when confirmed, cdlCancel when cancelled with
     // CancelError set, anything else for a failing dialog (errorDescription says why).

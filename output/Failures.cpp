@@ -11,8 +11,10 @@ void Form1::warnUser(const QString &text, const QString &title) {
 }
 
 void Form1::reportSaveError(const QString &path, const QString &reason) {
-    warnUser(QStringLiteral("Cannot save %1\r\n").arg(QDir::toNativeSeparators(path)) + reason,
-             QStringLiteral("Saving Error!"));
+    // An empty name would leave a gap where the reader looks for what was tried.
+    const QString shownPath =
+        path.isEmpty() ? QStringLiteral("(no file name)") : QDir::toNativeSeparators(path);
+    warnUser(QStringLiteral("Cannot save %1\r\n").arg(shownPath) + reason, QStringLiteral("Saving Error!"));
 }
 
 void Form1::reportPrintingError(const QString &reason) {

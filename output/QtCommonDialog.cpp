@@ -35,6 +35,7 @@ int QtCommonDialog::ShowSave() {
     dialog.selectNameFilter(
         filters.value(FilterIndex >= 1 && FilterIndex <= filters.size() ? FilterIndex - 1 : 0));
     dialog.setDefaultSuffix(DefaultExt);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !OverwritePrompt);
     dialog.selectFile(FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return cancelled();

@@ -1,13 +1,28 @@
 #include "output/SaveFile.h"
 
+#include "output/FileWrites.h"
+
 #include <QBuffer>
 #include <QImage>
 #include <QSaveFile>
 
+#include <cerrno>
+
 QString saveBytes(const QString &path, const QByteArray &bytes) {
+    if (path.isEmpty())
+        return QStringLiteral("No file name was given.");
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failureReason(file, errno);
+    QString failure = writeAll(file, bytes);
+    if (failure.isEmpty())
+        failure = syncToDisk(file);
+    if (!failure.isEmpty())
+        return failure; // the temporary file goes with `file`; the chosen one is untouched
+    errno = 0;
+    if (!file.commit())
+        return failureReason(file, errno);
     return QString();
 }
 

@@ -7,6 +7,9 @@
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
+#include <system_error>
+
 namespace {
 
 lxw_error writeCells(lxw_workbook *workbook, const CellRows &rows) {
@@ -43,10 +46,17 @@ QString saveWorkbook(const QString &path, const CellRows &rows) {
     if (!workbook)
         return QStringLiteral("The workbook cannot be created.");
     const lxw_error cellError = writeCells(workbook, rows);
+    errno = 0;
     const lxw_error closeError = workbook_close(workbook);
+    const int systemError = errno;
     const lxw_error error = cellError != LXW_NO_ERROR ? cellError : closeError;
-    if (error != LXW_NO_ERROR)
-        return QString::fromUtf8(lxw_strerror(error));
+    if (error != LXW_NO_ERROR) {
+        // The library's text names only the step; the system's says why (a full disk, say).
+        const QString reason = QString::fromUtf8(lxw_strerror(error));
+        return systemError == 0 ? reason
+                                : reason + QLatin1Char(' ') +
+                                      QString::fromLocal8Bit(std::generic_category().message(systemError));
+    }
     if (!scratch.open())
         return scratch.errorString();
     return saveBytes(path, scratch.readAll());

@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 
 # libxlsxwriter links zlib, but its package does not bring zlib's development files along.
 packages=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-serialport-dev libxlsxwriter-dev zlib1g-dev "$@")
+# The trend window: charts, and its SVG export.
+packages+=(qt6-charts-dev qt6-svg-dev)
 
 # The simulator's manual page is made from its --help.
 packages+=(help2man)

@@ -36,6 +36,8 @@ class TestQtCommonDialog : public QObject {
 private slots:
     void saveDialog_data();
     void saveDialog();
+    void overwritePrompt_data();
+    void overwritePrompt();
     void printerDialog_data();
     void printerDialog();
 };
@@ -90,6 +92,28 @@ void TestQtCommonDialog::saveDialog() {
     QCOMPARE(dialog.FilterIndex, filterIndexAfter);
     QCOMPARE(dialog.FileName,
              error == 0 ? typed + QStringLiteral(".jpg") : QStringLiteral("Quorilex12-9-26"));
+}
+
+void TestQtCommonDialog::overwritePrompt_data() {
+    QTest::addColumn<bool>("prompt");
+    QTest::newRow("saves ask before replacing a file") << true;
+    QTest::newRow("a file to append to needs no asking") << false;
+}
+
+void TestQtCommonDialog::overwritePrompt() {
+    QFETCH(bool, prompt);
+    QtCommonDialog dialog(nullptr, nullptr);
+    dialog.Filter = QStringLiteral("csv格式 (*.csv)|*.csv|");
+    dialog.OverwritePrompt = prompt;
+    bool asks = !prompt;
+    bool opened = false;
+    whenOpen<QFileDialog>(
+        opened, [&](QFileDialog *open) { asks = !open->testOption(QFileDialog::DontConfirmOverwrite); });
+
+    dialog.ShowSave();
+
+    QVERIFY(opened);
+    QCOMPARE(asks, prompt);
 }
 
 void TestQtCommonDialog::printerDialog_data() {

@@ -1,7 +1,8 @@
 #include "support/ScriptedDialog.h"
 
 int ScriptedDialog::answer(const QString &kind) {
-    shown.push_back({kind, FileName, Filter, DefaultExt, InitDir, FilterIndex, CancelError, Flags});
+    shown.push_back(
+        {kind, FileName, Filter, DefaultExt, InitDir, FilterIndex, CancelError, Flags, OverwritePrompt});
     const DialogAnswer next = script.empty() ? DialogAnswer::cancel() : script.front();
     if (!script.empty())
         script.pop_front();

@@ -26,6 +26,7 @@ struct DialogShown {
     int FilterIndex;
     bool CancelError;
     int Flags;
+    bool OverwritePrompt;
 };
 
 // CommonDialog1 for the tests: answers from a script, first answer first, and records every
