@@ -78,7 +78,7 @@ void Form1::showLogState() {
 void Form1::KeepReadings() {
     const QDateTime now = QDateTime::currentDateTime();
     const std::vector<ShownReading> readings =
-        shownReadings(state.RxFrame.data() + RxPayloadOffset, state.ItemName, state.UnitName);
+        shownReadings(state.RxFrame.data() + PayloadOffset, state.ItemName, state.UnitName);
     const bool regained = readingHistory->addAnswer(now, readings);
     if (regained)
         appendToLog(csvLinkRow(now, true) + csvReadingRows(now, readings), int(readings.size()) + 1);

@@ -28,7 +28,7 @@ const QByteArray PowerRows("U1,\" 230.1\",V,230.1,V\r\n"
 
 void receiveAnswer(Form1 &form, const QByteArray &hex) {
     const QByteArray payload = QByteArray::fromHex(hex);
-    std::copy(payload.begin(), payload.end(), form.state.RxFrame.begin() + RxPayloadOffset);
+    std::copy(payload.begin(), payload.end(), form.state.RxFrame.begin() + PayloadOffset);
     form.RealtimeDataHandle();
 }
 

@@ -80,7 +80,7 @@ int main(int argc, char **argv) {
         Form1 form(platform);
         platform.dialog->script = {DialogAnswer::confirm(home.filePath(QStringLiteral("log.csv")), 1)};
         form.menulog_Click();
-        std::copy(Payload.begin(), Payload.end(), form.state.RxFrame.begin() + RxPayloadOffset);
+        std::copy(Payload.begin(), Payload.end(), form.state.RxFrame.begin() + PayloadOffset);
         report("log: one answer (decode, history, 4 CSV rows, append)", runs * 10,
                [&form] { form.KeepReadings(); });
     }

@@ -38,7 +38,7 @@ QStringList pointsOf(const ChartLine &line) {
 
 void receiveAnswer(Form1 &form, const QByteArray &hex) {
     const QByteArray payload = QByteArray::fromHex(hex);
-    std::copy(payload.begin(), payload.end(), form.state.RxFrame.begin() + RxPayloadOffset);
+    std::copy(payload.begin(), payload.end(), form.state.RxFrame.begin() + PayloadOffset);
     form.RealtimeDataHandle();
 }
 
