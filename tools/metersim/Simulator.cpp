@@ -192,7 +192,8 @@ void Simulator::answer(const Bytes &request, Clock::time_point received) {
 }
 
 bool Simulator::drainOpenEvents() {
-    inotify_event events[16];
+    // Room for whole events as inotify(7) asks; only their arrival matters here.
+    alignas(inotify_event) char events[4096];
     bool opened = false;
     while (read(openWatch_, events, sizeof events) > 0)
         opened = true;
