@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "Version.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QDateTime>
 #include <QMessageBox>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 class CommonDialog;
@@ -27,6 +29,12 @@ public:
     virtual std::unique_ptr<SerialControl> createSerialControl() = 0;
     virtual std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) = 0;
     virtual std::unique_ptr<PrinterControl> createPrinter() = 0;
+
+    // The wall clock, for the times the log and the trend show; the user or a time service may
+    // set it back or forward.
+    virtual QDateTime currentDateTime() const = 0;
+    // Milliseconds on a clock that never goes back, for spans and intervals.
+    virtual int64_t monotonicMs() const = 0;
 
     // A modal message box with an OK button; returns when the user closes it.
     virtual void MsgBox(QWidget *owner, const MessageBoxRequest &request) = 0;

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "Version.h"
 #include "app/Form1.h"
 #include "app/QtPlatform.h"
 

@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh fonts-wqy-microhei
+# Only the window and the simulator: the test suite is not needed to try the program.
+scripts/setup.sh --target powerclamp --target powerclamp-metersim fonts-wqy-microhei
 
 workdir=$(mktemp -d)
 simulator=""

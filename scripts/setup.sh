@@ -1,16 +1,28 @@
 #!/usr/bin/env bash
 # Installs what powerclamp needs on Debian 12 and builds it into build/.
-# Usage: scripts/setup.sh [extra Debian packages...]
+# Usage: scripts/setup.sh [--target TARGET]... [extra Debian packages...]
+# Without --target everything is built, the test suite included.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+targets=()
+extra=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --target) targets+=(--target "$2"); shift 2 ;;
+        *) extra+=("$1"); shift ;;
+    esac
+done
+
 # libxlsxwriter links zlib, but its package does not bring zlib's development files along.
-packages=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-serialport-dev libxlsxwriter-dev zlib1g-dev "$@")
+packages=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-serialport-dev libxlsxwriter-dev zlib1g-dev)
 # The trend window: charts, and its SVG export.
 packages+=(qt6-charts-dev qt6-svg-dev)
-
+# The headless program: MQTT, the metrics endpoint, the service's readiness and watchdog.
+packages+=(libmosquitto-dev qt6-httpserver-dev libsystemd-dev)
 # The simulator's manual page is made from its --help.
 packages+=(help2man)
+packages+=("${extra[@]}")
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
@@ -22,5 +34,5 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build
+cmake --preset default
+cmake --build --preset default "${targets[@]}"

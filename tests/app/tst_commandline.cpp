@@ -1,6 +1,7 @@
 // The program's command line: help, version, ports numbered for the run, and every way a
 // command line can be unusable.
 #include "app/CommandLine.h"
+#include "Version.h"
 #include "link/PortNames.h"
 
 #include <QTest>

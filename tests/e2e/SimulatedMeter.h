@@ -23,6 +23,8 @@ public:
         return qt.createCommonDialog(owner);
     }
     std::unique_ptr<PrinterControl> createPrinter() override { return qt.createPrinter(); }
+    QDateTime currentDateTime() const override { return qt.currentDateTime(); }
+    int64_t monotonicMs() const override { return qt.monotonicMs(); }
     void MsgBox(QWidget *, const MessageBoxRequest &request) override { messages << request.text; }
     void Beep() override {}
     void End() override {}

@@ -18,11 +18,17 @@ public:
     std::unique_ptr<SerialControl> createSerialControl() override;
     std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override;
     std::unique_ptr<PrinterControl> createPrinter() override;
+    // The wall clock starts at wallClockStart and follows the virtual clock; setting
+    // wallClockStep moves it (a clock set back or forward) without moving the virtual clock.
+    QDateTime currentDateTime() const override { return wallClockStart.addMSecs(clock.now() + wallClockStep); }
+    int64_t monotonicMs() const override { return clock.now(); }
     void MsgBox(QWidget *owner, const MessageBoxRequest &request) override;
     void Beep() override { ++beeps; }
     void End() override { ++ends; }
 
     VirtualClock clock;
+    QDateTime wallClockStart = QDateTime(QDate(2026, 12, 10), QTime(9, 0), Qt::OffsetFromUTC, 3600);
+    int64_t wallClockStep = 0;
     FakeSerialControl *serial = nullptr; // owned by the window
     ScriptedDialog *dialog = nullptr;    // owned by the window
     RecordingPrinter *printer = nullptr; // owned by the window

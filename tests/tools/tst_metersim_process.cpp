@@ -1,3 +1,5 @@
+#include "Version.h"
+
 #include <QtTest>
 
 #include <csignal>

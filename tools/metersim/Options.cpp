@@ -1,4 +1,5 @@
 #include "Options.h"
+#include "Version.h"
 
 #include <cctype>
 #include <cerrno>
