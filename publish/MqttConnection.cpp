@@ -91,7 +91,7 @@ void MqttConnection::close() {
         closeDeadline.start();
         return;
     }
-    if (state != State::Closing)
+    if (state != State::Closing && state != State::Closed)
         finishClose();
 }
 
@@ -220,6 +220,9 @@ QString MqttConnection::describe(int result) const {
     QString reason = result == MOSQ_ERR_ERRNO     ? qt_error_string(errno)
                      : result == MOSQ_ERR_SUCCESS ? QStringLiteral("the broker closed the connection")
                                                   : QString::fromUtf8(mosquitto_strerror(result));
+    // libmosquitto's texts are sentences; this one ends up inside another.
+    while (reason.endsWith(u'.'))
+        reason.chop(1);
     if (!lastLibraryError.isEmpty())
         reason += QStringLiteral(" (%1)").arg(lastLibraryError);
     return reason;

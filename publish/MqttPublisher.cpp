@@ -30,10 +30,21 @@ MqttPublisher::MqttPublisher(const MqttSettings &settings, const QString &meterN
     connect(&connection, &MqttConnection::connected, this, &MqttPublisher::onConnected);
     connect(&connection, &MqttConnection::connectionFailed, this, &MqttPublisher::onConnectionFailed);
     connect(&connection, &MqttConnection::acknowledged, this, &MqttPublisher::onAcknowledged);
-    connect(&connection, &MqttConnection::closed, this, &MqttPublisher::finished);
+    connect(&connection, &MqttConnection::closed, this, [this] {
+        finishDeadline.stop();
+        if (queue.size() > 0)
+            emit notice(QStringLiteral("MQTT %1: %2 state messages could not be sent before the end")
+                            .arg(broker, QString::number(queue.size())));
+        emit finished();
+    });
     finishDeadline.setSingleShot(true);
     finishDeadline.setInterval(FinishTimeout);
-    connect(&finishDeadline, &QTimer::timeout, &connection, &MqttConnection::close);
+    connect(&finishDeadline, &QTimer::timeout, this, [this] {
+        // The broker is too slow to take the rest: still say "offline", ahead of DISCONNECT.
+        if (!offlineMessageId)
+            connection.publish(topics.availability, availabilityPayload(false), true);
+        connection.close();
+    });
 }
 
 void MqttPublisher::start() {

@@ -38,6 +38,34 @@ uint16_t freeLoopbackPort() {
     return server.serverPort();
 }
 
+FaultyLink::FaultyLink(uint16_t brokerPort) : brokerPort(brokerPort) {
+    server.listen(QHostAddress::LocalHost, 0);
+    connect(&server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *client = server.nextPendingConnection()) {
+            auto *broker = new QTcpSocket(client);
+            broker->connectToHost(QHostAddress::LocalHost, this->brokerPort);
+            connect(client, &QTcpSocket::readyRead, broker, [this, client, broker] {
+                const QByteArray bytes = client->readAll();
+                if (!losing)
+                    broker->write(bytes);
+            });
+            connect(broker, &QTcpSocket::readyRead, client,
+                    [client, broker] { client->write(broker->readAll()); });
+            connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+            connect(broker, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
+        }
+    });
+}
+
+uint16_t FaultyLink::port() const {
+    return server.serverPort();
+}
+
+void FaultyLink::cutEveryConnection() {
+    for (QTcpSocket *client : server.findChildren<QTcpSocket *>(QString(), Qt::FindDirectChildrenOnly))
+        client->abort();
+}
+
 MosquittoBroker::MosquittoBroker(Options options) : options(std::move(options)) {
     // Run as root, the broker drops to its own user, which must reach the folder and write its data.
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |

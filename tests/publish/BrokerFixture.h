@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -52,6 +53,22 @@ private:
     uint16_t plainPort = 0;
     uint16_t securePort = 0;
     QString setupError;
+};
+
+// A TCP relay to a broker on loopback that can lose what clients send and cut every connection,
+// as a network in between can: runs on the thread that makes it.
+class FaultyLink : public QObject {
+public:
+    explicit FaultyLink(uint16_t brokerPort);
+    uint16_t port() const;
+    // While set, bytes from clients vanish on the way (and nothing comes back for them).
+    void loseClientBytes(bool lose) { losing = lose; }
+    void cutEveryConnection();
+
+private:
+    QTcpServer server;
+    uint16_t brokerPort;
+    bool losing = false;
 };
 
 // A port on 127.0.0.1 that nothing listened on a moment ago.

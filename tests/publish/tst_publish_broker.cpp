@@ -82,6 +82,7 @@ private slots:
     void willWhenTheProcessIsKilled();
     void brokerOutageLosesNothing_data();
     void brokerOutageLosesNothing();
+    void connectionCutWithMessagesInFlight();
     void tlsVerifiesTheBroker_data();
     void tlsVerifiesTheBroker();
     void credentials_data();
@@ -421,6 +422,38 @@ void TestPublishBroker::brokerOutageLosesNothing() {
     if (during > capacity)
         QVERIFY2(notices.waitFor(QStringLiteral("%1 state messages were dropped").arg(during - capacity)),
                  qPrintable(notices.texts.join(u'\n')));
+    QVERIFY(finishAndWait(publisher));
+}
+
+void TestPublishBroker::connectionCutWithMessagesInFlight() {
+    const QString topic = QStringLiteral("powerclamp/cut/state");
+    MqttSubscriber subscriber(broker.port(), {topic});
+    QVERIFY(subscriber.waitSubscribed());
+    FaultyLink link(broker.port());
+    ReadingsPublisher publisher(settingsFor(link.port(), QStringLiteral("cut")));
+    Notices notices(publisher);
+    QString error;
+    QVERIFY(publisher.start(&error));
+    QVERIFY(notices.waitForConnections(1));
+    int number = 0;
+    const auto answers = [&](int count) {
+        for (int sent = 0; sent < count; ++sent, ++number)
+            publisher.takeAnswer(FirstAnswer.addSecs(number), {{"U1", QString::number(number), "V"}});
+    };
+    answers(10);
+    QVERIFY(subscriber.waitForCount(topic, 10));
+    // Sent, never acknowledged, never arrived: only sending them again saves them.
+    link.loseClientBytes(true);
+    answers(10);
+    QTest::qWait(300);
+    link.cutEveryConnection();
+    link.loseClientBytes(false);
+    QVERIFY(notices.waitForConnections(2));
+    answers(5);
+    QVERIFY2(subscriber.waitForCount(topic, 25), qPrintable(notices.texts.join(u'\n')));
+    std::vector<int> expected(25);
+    std::iota(expected.begin(), expected.end(), 0);
+    QCOMPARE(answerNumbers(subscriber.messagesOn(topic)), expected);
     QVERIFY(finishAndWait(publisher));
 }
 
