@@ -38,11 +38,9 @@ std::vector<PublishedReading> publishedReadings(const std::vector<ShownReading> 
 }
 
 bool isPlainKey(const QString &key) {
-    if (key.isEmpty())
-        return false;
-    const auto plain = [](QChar character) {
-        return (character >= u'a' && character <= u'z') || (character >= u'0' && character <= u'9') ||
-               character == u'_';
+    const auto letter = [](QChar character) { return character >= u'a' && character <= u'z'; };
+    const auto plain = [&letter](QChar character) {
+        return letter(character) || (character >= u'0' && character <= u'9') || character == u'_';
     };
-    return std::all_of(key.begin(), key.end(), plain);
+    return !key.isEmpty() && letter(key.front()) && std::all_of(key.begin(), key.end(), plain);
 }

@@ -18,5 +18,6 @@ struct PublishedReading {
 // The readings of one answer without its time readings, each item once (its first reading).
 std::vector<PublishedReading> publishedReadings(const std::vector<ShownReading> &readings);
 
-// True when the key may stand in a Home Assistant object id and a template: [a-z0-9_]+.
+// True when the key may stand in a Home Assistant object id and as a name in a template:
+// [a-z][a-z0-9_]*.
 bool isPlainKey(const QString &key);

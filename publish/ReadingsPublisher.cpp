@@ -16,7 +16,7 @@ ReadingsPublisher::~ReadingsPublisher() {
 }
 
 bool ReadingsPublisher::start(QString *error) {
-    if (settings.metrics) {
+    if (settings.metrics && !metricsServer) {
         metricsServer = std::make_unique<MetricsServer>(metrics);
         servedPort = metricsServer->start(settings.metrics->address, settings.metrics->port, error);
         if (!servedPort)

@@ -183,6 +183,7 @@ void TestPublishMessages::noDiscoveryWithoutUnitOrPlainKey_data() {
     QTest::newRow("overload") << ShownReading{"U1", " 999.9", "OL."};
     QTest::newRow("unknown unit") << ShownReading{"U1", "  12", "?30"};
     QTest::newRow("unknown item") << ShownReading{"?60", "  12", "V"};
+    QTest::newRow("item beginning with a digit") << ShownReading{"1U", "  12", "V"};
 }
 
 void TestPublishMessages::noDiscoveryWithoutUnitOrPlainKey() {
