@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace {
 
 // Unacknowledged state messages at a time: enough to keep a slow link busy, few enough that a
@@ -56,13 +58,16 @@ void MqttPublisher::takeAnswer(const QDateTime &time, const std::vector<Publishe
         return;
     setLinkUp(true);
     if (!discoveryPrefix.isEmpty())
-        for (const PublishedReading &reading : readings)
-            if (!discoveredKeys.count(reading.key) &&
+        for (const PublishedReading &reading : readings) {
+            const auto sameItem = [&reading](const PublishedReading &known) {
+                return known.key == reading.key;
+            };
+            if (std::none_of(discovered.begin(), discovered.end(), sameItem) &&
                 discoveryMessage(discoveryPrefix, meterName, topics, device, reading)) {
-                discoveredKeys.insert(reading.key);
                 discovered.push_back(reading);
                 publishDiscovery(reading);
             }
+        }
     const uint64_t droppedBefore = queue.dropped();
     queue.push(stateMessage(time, readings));
     if (queue.dropped() > droppedBefore && droppedBefore == droppedBeforeOutage)

@@ -12,8 +12,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <set>
-
 class MqttPublisher : public QObject {
     Q_OBJECT
 public:
@@ -57,7 +55,6 @@ private:
     bool finishing = false;
     std::optional<int> offlineMessageId;
     std::vector<PublishedReading> discovered; // items with a config, to repeat it on each connection
-    std::set<QString> discoveredKeys;
     bool wasConnected = false;
     QString lastFailure; // told once, not at every retry
     uint64_t droppedBeforeOutage = 0;
