@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FormState.h"
+#include "link/Exchange.h"
 #include "link/RefusedPorts.h"
 
 #include <QMainWindow>
@@ -133,10 +134,6 @@ private:
     void SetViewCommands();
 
     // Helpers of link/ handlers.
-    // Whether the bytes just taken hold the start of an answer whose rest is still on its
-    // way: they are then kept and the wait goes on. Counts in the bytes that came while they
-    // were taken when those complete the answer.
-    bool AwaitAnswerRest(int &counted);
     void RecordCountHandle(int frameLength);
     void RecordBlockHandle(int frameLength, int16_t recordsAsked);
     void RequestRecordBlock();
@@ -144,15 +141,8 @@ private:
     // The time-out ends a download waiting to start or under way.
     void DownloadAbort();
 
-    // The answer the outstanding request waits for: only a frame of its type is taken as an
-    // answer. Type 0 when nothing is awaited.
-    struct AwaitedAnswer {
-        uint8_t type = 0;
-        int16_t records = 0; // records asked for by a block request
-    };
-    AwaitedAnswer awaitedAnswer;
-    // Bytes of an answer taken before its rest arrived.
-    QByteArray answerPiece;
+    // The outstanding request and the bytes taken for its answer.
+    Exchange exchange;
     // From Read until the download ends or times out.
     bool downloading = false;
 

@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 
 #include "app/TimerControl.h"
+#include "link/Protocol.h"
 #include "link/SerialControl.h"
 
 #include <QLabel>
@@ -46,6 +47,6 @@ void Form1::Timer_findcom_Timer() {
     ReportRefusedPorts(refusedPorts.noticeAtRoundEnd(state.ComNum));
     ComOpen(state.ComNum);
     if (MSComm1->PortOpen())
-        SendCommand(1, 5, 0, 0, 0);
+        SendCommand(Command::Standard, RequestType::LinkCheck, 0, 0, 0);
     state.ComNum = state.ComNum >= LastPort ? FirstPort : int16_t(state.ComNum + 1);
 }

@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 
 #include "app/TimerControl.h"
+#include "link/Protocol.h"
 
 #include <QLabel>
 
@@ -10,14 +11,15 @@ void Form1::Timer_real_Timer() {
         return;
     ComOpen(state.ComNum);
     // The Record view only keeps the link alive; readings are asked for where they are shown.
-    SendCommand(1, state.RealtimeView ? 6 : 5, 0, 0, 0);
+    const uint8_t request = state.RealtimeView ? RequestType::Realtime : RequestType::LinkCheck;
+    SendCommand(Command::Standard, request, 0, 0, 0);
 }
 
 void Form1::Timer_timeout_Timer() {
     Timer_timeout->setEnabled(false);
     state.LinkStatus = LinkTimedOut;
     // The request's answer is no longer awaited: one that comes late is not taken.
-    awaitedAnswer = {};
+    exchange.expire();
     Lab_rtsta->setText(QStringLiteral("Unconnected"));
     KeepLinkLost();
     SetCommandStates(CommandMoment::TimedOut);
