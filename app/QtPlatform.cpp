@@ -1,18 +1,10 @@
 #include "app/QtPlatform.h"
 
-#include "app/QtTimerControl.h"
-#include "link/QtSerialControl.h"
 #include "output/QtCommonDialog.h"
 #include "output/QtPrinterControl.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-
-std::unique_ptr<TimerControl> QtPlatform::createTimer() { return std::make_unique<QtTimerControl>(); }
-
-std::unique_ptr<SerialControl> QtPlatform::createSerialControl() {
-    return std::make_unique<QtSerialControl>();
-}
 
 std::unique_ptr<CommonDialog> QtPlatform::createCommonDialog(QWidget *owner) {
     return std::make_unique<QtCommonDialog>(owner, sharedPrinter());
@@ -31,6 +23,10 @@ void QtPlatform::MsgBox(QWidget *owner, const MessageBoxRequest &request) {
     box.exec();
 }
 
-void QtPlatform::Beep() { QApplication::beep(); }
+void QtPlatform::Beep() {
+    QApplication::beep();
+}
 
-void QtPlatform::End() { QCoreApplication::exit(0); }
+void QtPlatform::End() {
+    QCoreApplication::exit(0);
+}

@@ -1,25 +1,13 @@
 #pragma once
 
 #include "app/Platform.h"
+#include "link/QtLinkPlatform.h"
 
-#include <QElapsedTimer>
-
-class QtPlatform final : public Platform {
+class QtPlatform final : public Platform, public QtLinkPlatform {
 public:
-    std::unique_ptr<TimerControl> createTimer() override;
-    std::unique_ptr<SerialControl> createSerialControl() override;
     std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override;
     std::unique_ptr<PrinterControl> createPrinter() override;
-    QDateTime currentDateTime() const override { return QDateTime::currentDateTime(); }
-    int64_t monotonicMs() const override { return sinceStart.elapsed(); }
     void MsgBox(QWidget *owner, const MessageBoxRequest &request) override;
     void Beep() override;
     void End() override;
-
-private:
-    QElapsedTimer sinceStart = [] {
-        QElapsedTimer started;
-        started.start();
-        return started;
-    }();
 };

@@ -1,11 +1,11 @@
 // Every request to the meter goes out here.
-#include "app/Form1.h"
+#include "link/MeterEngine.h"
 
-#include "app/TimerControl.h"
 #include "link/Requests.h"
 #include "link/SerialControl.h"
+#include "link/TimerControl.h"
 
-void Form1::SendCommand(uint8_t command, uint8_t type, int16_t start, int16_t count, uint8_t param) {
+void MeterEngine::SendCommand(uint8_t command, uint8_t type, int16_t start, int16_t count, uint8_t param) {
     const std::optional<Request> request = buildRequest(command, type, start, count, param);
     if (request) {
         state.RxExpectLen = request->answerLength;
@@ -14,9 +14,8 @@ void Form1::SendCommand(uint8_t command, uint8_t type, int16_t start, int16_t co
         // after the receive side has been emptied, so even an instant answer is kept.
         MSComm1->setOutput(request->frame);
     }
-    // A new request replaces the expectation of the previous one.
-    awaitedAnswer = request ? AwaitedAnswer{type, request->records} : AwaitedAnswer{};
-    answerPiece.clear();
+    // A new request replaces the wait for the previous one's answer.
+    exchange.begin(request);
     state.LinkStatus = LinkAwaiting;
     MSComm1->setInBufferCount(0);
     MSComm1->setOutBufferCount(0);

@@ -11,7 +11,6 @@ constexpr int GridCols = 5;
 constexpr int ColWidthTwips = 1500;
 constexpr int CentredAlignment = 4;
 constexpr int InitialRowHeightTwips = 300;
-constexpr int BlocksPerRecord = 4;
 constexpr int RowsPerRecord = 2;
 
 } // namespace
@@ -30,8 +29,8 @@ void Form1::GridInit() {
     DataGrid->setTextMatrix(0, 0, QStringLiteral("NO."));
 }
 
-void Form1::RecordDataHandle(uint8_t offset, int16_t first, int16_t count) {
-    Q_ASSERT(first >= 0 && count >= 1 && offset + RecordSize * count <= RxFrameSize);
+void Form1::RecordDataHandle(int16_t first, const std::vector<ShownBlocks> &records) {
+    const int count = int(records.size());
     // A download holding a single record leaves the row count as it was.
     if (first != 0 || count != 1) {
         const int rowsBefore = DataGrid->Rows();
@@ -43,18 +42,12 @@ void Form1::RecordDataHandle(uint8_t offset, int16_t first, int16_t count) {
         const int number = first + record + 1;
         const int nameRow = (number - 1) * RowsPerRecord;
         DataGrid->setTextMatrix(nameRow, 0, QStringLiteral("NO.%1").arg(number));
-        for (int blockIndex = 0; blockIndex < BlocksPerRecord; ++blockIndex) {
-            uint8_t *block =
-                state.RxFrame.data() + offset + RecordSize * record + ReadingBlockSize * blockIndex;
-            const int col = blockIndex + 1;
-            if (isEmptyBlock(block)) {
-                DataGrid->setTextMatrix(nameRow, col, QString());
-                DataGrid->setTextMatrix(nameRow + 1, col, QString());
-                continue;
-            }
-            const Reading reading = decodeReading(block, state.ItemName, state.UnitName);
-            DataGrid->setTextMatrix(nameRow, col, reading.item);
-            DataGrid->setTextMatrix(nameRow + 1, col, trimSpaces(reading.value) + reading.unit);
+        for (size_t blockIndex = 0; blockIndex < records[size_t(record)].size(); ++blockIndex) {
+            const std::optional<ShownReading> &reading = records[size_t(record)][blockIndex];
+            const int col = int(blockIndex) + 1;
+            DataGrid->setTextMatrix(nameRow, col, reading ? reading->item : QString());
+            DataGrid->setTextMatrix(nameRow + 1, col,
+                                    reading ? trimSpaces(reading->value) + reading->unit : QString());
         }
     }
 }

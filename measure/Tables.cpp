@@ -1,5 +1,5 @@
-// The meter's item and unit codes and the texts the window shows for them.
-#include "app/Form1.h"
+// The meter's item and unit codes and the texts shown for them.
+#include "link/MeterEngine.h"
 
 #include <QStringView>
 
@@ -29,7 +29,7 @@ void copyTexts(std::array<QString, Count> &table, const std::array<QStringView, 
 
 } // namespace
 
-void Form1::DisLabelInit() {
+void MeterEngine::DisLabelInit() {
     copyTexts(state.ItemName, ItemNameTexts);
     copyTexts(state.UnitName, UnitNameTexts);
 }

@@ -5,8 +5,8 @@
 
 #include "app/Platform.h"
 #include "app/QtPlatform.h"
-#include "app/TimerControl.h"
 #include "link/SerialControl.h"
+#include "link/TimerControl.h"
 #include "output/CommonDialog.h"
 #include "output/PrinterControl.h"
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "link/LinkPlatform.h"
+
+#include <QElapsedTimer>
+
+// The engine's platform on Qt: precise QTimers, QSerialPort, the system's clocks.
+class QtLinkPlatform : public virtual LinkPlatform {
+public:
+    std::unique_ptr<TimerControl> createTimer() override;
+    std::unique_ptr<SerialControl> createSerialControl() override;
+    QDateTime currentDateTime() const override { return QDateTime::currentDateTime(); }
+    int64_t monotonicMs() const override { return sinceStart.elapsed(); }
+
+private:
+    QElapsedTimer sinceStart = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+};
