@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QLabel>
 #include <QToolButton>
 
 void Form1::Form_Load() {
@@ -45,7 +46,10 @@ void Form1::Button_help_Click() {
                            QStringLiteral("Thank you for using our product."), QMessageBox::Information});
 }
 
-void Form1::Button_clear_Click() { GridInit(); }
+void Form1::Button_clear_Click() {
+    GridInit();
+    StatusBar1Records->hide();
+}
 
 void Form1::menuread_Click() { Button_read_Click(); }
 void Form1::menusave_Click() { Button_save_Click(); }

@@ -9,6 +9,7 @@
 
 class CommonDialog;
 class PrinterControl;
+class QSettings;
 class SerialControl;
 class TimerControl;
 class QWidget;
@@ -29,6 +30,8 @@ public:
     virtual std::unique_ptr<SerialControl> createSerialControl() = 0;
     virtual std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) = 0;
     virtual std::unique_ptr<PrinterControl> createPrinter() = 0;
+    // Where the window keeps what it remembers from one run to the next.
+    virtual std::unique_ptr<QSettings> createSettings() = 0;
 
     // The wall clock, for the times the log and the trend show; the user or a time service may
     // set it back or forward.

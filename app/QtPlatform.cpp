@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QSettings>
 
 std::unique_ptr<TimerControl> QtPlatform::createTimer() { return std::make_unique<QtTimerControl>(); }
 
@@ -20,6 +21,12 @@ std::unique_ptr<CommonDialog> QtPlatform::createCommonDialog(QWidget *owner) {
 
 std::unique_ptr<PrinterControl> QtPlatform::createPrinter() {
     return std::make_unique<QtPrinterControl>(sharedPrinter());
+}
+
+std::unique_ptr<QSettings> QtPlatform::createSettings() {
+    // The user's own settings: a file under ~/.config on Linux, the registry on Windows.
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("powerclamp"), QStringLiteral("powerclamp"));
 }
 
 void QtPlatform::MsgBox(QWidget *owner, const MessageBoxRequest &request) {

@@ -10,6 +10,7 @@ public:
     std::unique_ptr<SerialControl> createSerialControl() override;
     std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override;
     std::unique_ptr<PrinterControl> createPrinter() override;
+    std::unique_ptr<QSettings> createSettings() override;
     QDateTime currentDateTime() const override { return QDateTime::currentDateTime(); }
     int64_t monotonicMs() const override { return sinceStart.elapsed(); }
     void MsgBox(QWidget *owner, const MessageBoxRequest &request) override;

@@ -31,6 +31,7 @@ void Form1::Timer_read_Timer() {
 void Form1::RecordCountHandle(int frameLength) {
     if (const std::optional<int16_t> total = downloadRecordCount(state.RxFrame.data(), frameLength))
         state.RecordTotal = *total;
+    KeepRecordsHeld(announcedRecordCount(state.RxFrame.data(), frameLength));
     // A count answer starts the download afresh, so block numbers count from record 0.
     state.RecordBlocks = 0;
     if (state.RecordTotal != 0) {

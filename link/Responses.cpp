@@ -59,13 +59,17 @@ int recordsInBlock(int length) {
     return (length - AnswerOverhead) / RecordSize;
 }
 
-std::optional<int16_t> downloadRecordCount(const uint8_t *frame, int length) {
-    int reported = 0;
+std::optional<int> announcedRecordCount(const uint8_t *frame, int length) {
     if (length == OneByteAnswerLength)
-        reported = frame[PayloadOffset];
-    else if (length == TwoByteAnswerLength)
-        reported = frame[PayloadOffset + 1] * 256 + frame[PayloadOffset];
-    else
+        return frame[PayloadOffset];
+    if (length == TwoByteAnswerLength)
+        return frame[PayloadOffset + 1] * 256 + frame[PayloadOffset];
+    return std::nullopt;
+}
+
+std::optional<int16_t> downloadRecordCount(const uint8_t *frame, int length) {
+    const std::optional<int> announced = announcedRecordCount(frame, length);
+    if (!announced)
         return std::nullopt;
-    return int16_t(std::min<int>(reported, MaxDownloadRecords));
+    return int16_t(std::min<int>(*announced, MaxDownloadRecords));
 }

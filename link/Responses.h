@@ -38,6 +38,10 @@ bool isHandledAnswer(uint8_t type, int length);
 // Records in a record-block answer of this length (1..3).
 int recordsInBlock(int length);
 
+// The records a count answer announces, as many as the meter holds; nothing for a length that
+// carries no count.
+std::optional<int> announcedRecordCount(const uint8_t *frame, int length);
+
 // The records a count answer announces, bounded to what one download fetches; nothing for a
 // length that carries no count.
 std::optional<int16_t> downloadRecordCount(const uint8_t *frame, int length);

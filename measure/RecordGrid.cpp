@@ -32,13 +32,12 @@ void Form1::GridInit() {
 
 void Form1::RecordDataHandle(uint8_t offset, int16_t first, int16_t count) {
     Q_ASSERT(first >= 0 && count >= 1 && offset + RecordSize * count <= RxFrameSize);
-    // A download holding a single record leaves the row count as it was.
-    if (first != 0 || count != 1) {
-        const int rowsBefore = DataGrid->Rows();
-        const int rowsAfter = (first + count) * RowsPerRecord;
-        DataGrid->setRows(rowsAfter);
-        emptyGridRows(rowsBefore, rowsAfter);
-    }
+    // Every block sets the row count, the first one of a single record too: rows of an earlier,
+    // longer download left below it would read as this meter's records.
+    const int rowsBefore = DataGrid->Rows();
+    const int rowsAfter = (first + count) * RowsPerRecord;
+    DataGrid->setRows(rowsAfter);
+    emptyGridRows(rowsBefore, rowsAfter);
     for (int record = 0; record < count; ++record) {
         const int number = first + record + 1;
         const int nameRow = (number - 1) * RowsPerRecord;
@@ -57,6 +56,7 @@ void Form1::RecordDataHandle(uint8_t offset, int16_t first, int16_t count) {
             DataGrid->setTextMatrix(nameRow + 1, col, trimSpaces(reading.value) + reading.unit);
         }
     }
+    ShowRecordsRead(first + count);
 }
 
 void Form1::emptyGridRows(int fromRow, int toRow) {

@@ -13,7 +13,7 @@ std::vector<ShownReading> shownReadings(uint8_t *payload, const ItemNameTable &n
         if (isEmptyBlock(block))
             continue;
         const Reading reading = decodeReading(block, names, units);
-        readings.push_back({reading.item, shownValue(reading), reading.unit});
+        readings.push_back({reading.item, shownValue(reading), reading.unit, row});
     }
     return readings;
 }

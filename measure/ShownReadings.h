@@ -10,6 +10,7 @@ struct ShownReading {
     QString item;  // "U1"
     QString value; // " 230.1", power factors without the meter's padding
     QString unit;  // "V"
+    int block = 0; // which of the answer's four blocks, the panel's row
 };
 
 // The value text as the panel shows it: power factors lose the meter's padding; other readings

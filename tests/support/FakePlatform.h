@@ -2,6 +2,7 @@
 
 #include "app/Platform.h"
 #include "support/FakeSerialControl.h"
+#include "support/TemporarySettings.h"
 #include "support/VirtualClock.h"
 
 #include <functional>
@@ -18,6 +19,7 @@ public:
     std::unique_ptr<SerialControl> createSerialControl() override;
     std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override;
     std::unique_ptr<PrinterControl> createPrinter() override;
+    std::unique_ptr<QSettings> createSettings() override { return settings.create(); }
     // The wall clock starts at wallClockStart and follows the virtual clock; setting
     // wallClockStep moves it (a clock set back or forward) without moving the virtual clock.
     QDateTime currentDateTime() const override { return wallClockStart.addMSecs(clock.now() + wallClockStep); }
@@ -27,6 +29,8 @@ public:
     void End() override { ++ends; }
 
     VirtualClock clock;
+    // Shared by every window made on this platform, as by one run after another.
+    TemporarySettings settings;
     QDateTime wallClockStart = QDateTime(QDate(2026, 12, 10), QTime(9, 0), Qt::OffsetFromUTC, 3600);
     int64_t wallClockStep = 0;
     FakeSerialControl *serial = nullptr; // owned by the window

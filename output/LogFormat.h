@@ -4,6 +4,7 @@
 // Pure functions: no file, no clock.
 
 #include "measure/ShownReadings.h"
+#include "readings/AlarmMonitor.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -22,3 +23,8 @@ QByteArray csvReadingRows(const QDateTime &time, const std::vector<ShownReading>
 
 // A row marking the link lost ("Unconnected") or regained ("Connected"), the window's own words.
 QByteArray csvLinkRow(const QDateTime &time, bool connected);
+
+// A row marking an alarm raised or cleared, in the same columns so readers of the log still parse
+// it: the item, the reading with its unit as value, "alarm high", "alarm low" or "alarm cleared" as
+// unit, and no base value, so sums over the readings leave it out.
+QByteArray csvAlarmRow(const AlarmEvent &event);

@@ -1,4 +1,4 @@
-#include "measure/CsvRows.h"
+#include "output/LogFormat.h"
 
 #include "measure/BaseUnits.h"
 
@@ -59,4 +59,9 @@ QByteArray csvLinkRow(const QDateTime &time, bool connected) {
     return csvLine({isoTimeWithOffset(time), QString(),
                     connected ? QStringLiteral("Connected") : QStringLiteral("Unconnected"), QString(),
                     QString(), QString()});
+}
+
+QByteArray csvAlarmRow(const AlarmEvent &event) {
+    return csvLine({isoTimeWithOffset(event.time), event.alarm.item, alarmValueText(event.alarm),
+                    alarmEventWord(event), QString(), QString()});
 }
