@@ -78,11 +78,12 @@ AlarmsDialog::AlarmsDialog(const std::vector<AlarmLimit> &limits, const QHash<QS
     }
     AlarmTable->resizeColumnsToContents();
 
-    auto *note = new QLabel(QStringLiteral("Limits are in the item's base unit (V, A, W, var, VA, \u03A9, Hz...). "
-                                           "An alarm is raised when a value stays beyond a limit for the hold "
-                                           "time, and clears when it is back inside by the hysteresis. An "
-                                           "overload is above every upper limit."),
-                            this);
+    auto *note =
+        new QLabel(QStringLiteral("Limits are in the item's base unit (V, A, W, var, VA, \u03A9, Hz...). "
+                                  "An alarm is raised when a value stays beyond a limit for the hold "
+                                  "time, and clears when it is back inside by the hysteresis. An "
+                                  "overload is above every upper limit."),
+                   this);
     note->setWordWrap(true);
     AlarmProblem = new QLabel(this);
     AlarmProblem->setObjectName(QStringLiteral("AlarmProblem"));
@@ -113,11 +114,13 @@ std::optional<std::vector<AlarmLimit>> AlarmsDialog::limits(QString &problem) co
         bool hysteresisReadable = false;
         limit.lower = cellNumber(AlarmTable->item(row, LowerColumn)->text(), lowerReadable);
         limit.upper = cellNumber(AlarmTable->item(row, UpperColumn)->text(), upperReadable);
-        const std::optional<double> hold = cellNumber(AlarmTable->item(row, HoldColumn)->text(), holdReadable);
+        const std::optional<double> hold =
+            cellNumber(AlarmTable->item(row, HoldColumn)->text(), holdReadable);
         const std::optional<double> hysteresis =
             cellNumber(AlarmTable->item(row, HysteresisColumn)->text(), hysteresisReadable);
         if (!lowerReadable || !upperReadable || !holdReadable || !hysteresisReadable) {
-            problem = QStringLiteral("%1: a limit, the hold time and the hysteresis must be numbers.").arg(limit.item);
+            problem = QStringLiteral("%1: a limit, the hold time and the hysteresis must be numbers.")
+                          .arg(limit.item);
             return std::nullopt;
         }
         if (!limit.lower && !limit.upper)

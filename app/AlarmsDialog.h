@@ -20,7 +20,8 @@ public:
     enum Column { ItemColumn, UnitColumn, LowerColumn, UpperColumn, HoldColumn, HysteresisColumn };
 
     // `units` gives, per item name, the base unit its readings came in this run, where known.
-    AlarmsDialog(const std::vector<AlarmLimit> &limits, const QHash<QString, QString> &units, QWidget *parent);
+    AlarmsDialog(const std::vector<AlarmLimit> &limits, const QHash<QString, QString> &units,
+                 QWidget *parent);
 
     QTableWidget *AlarmTable;
     // Why the table cannot be taken; empty while nothing is wrong.

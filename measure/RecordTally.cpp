@@ -15,8 +15,9 @@ void Form1::KeepRecordsHeld(std::optional<int> held) {
 void Form1::ShowRecordsRead(int recordsRead) {
     if (recordsHeld <= MaxDownloadRecords)
         return;
-    StatusBar1Records->setText(
-        QStringLiteral("The meter holds %1 records; the first %2 were read.").arg(recordsHeld).arg(recordsRead));
+    StatusBar1Records->setText(QStringLiteral("The meter holds %1 records; the first %2 were read.")
+                                   .arg(recordsHeld)
+                                   .arg(recordsRead));
     StatusBar1Records->setToolTip(
         QStringLiteral("Records past number %1 cannot be asked for.").arg(MaxDownloadRecords));
     StatusBar1Records->show();

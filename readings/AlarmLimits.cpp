@@ -97,7 +97,8 @@ std::optional<std::vector<AlarmLimit>> alarmLimitsFromTexts(const QStringList &t
         auto limit = std::find_if(limits.begin(), limits.end(),
                                   [&bound](const AlarmLimit &each) { return each.item == bound->item; });
         if (limit == limits.end()) {
-            limits.push_back({bound->item, std::nullopt, std::nullopt, holdMs, DefaultAlarmHysteresisPercent});
+            limits.push_back(
+                {bound->item, std::nullopt, std::nullopt, holdMs, DefaultAlarmHysteresisPercent});
             textsOfLimit.emplace_back();
             limit = limits.end() - 1;
         }

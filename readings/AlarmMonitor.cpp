@@ -29,7 +29,8 @@ QString alarmValueText(const Alarm &alarm) {
 
 QString alarmText(const Alarm &alarm) {
     return QStringLiteral("%1 %2 %3 %4 since %5")
-        .arg(alarm.item, alarmValueText(alarm), alarm.high ? QStringLiteral("above") : QStringLiteral("below"),
+        .arg(alarm.item, alarmValueText(alarm),
+             alarm.high ? QStringLiteral("above") : QStringLiteral("below"),
              withUnit(plainNumber(alarm.limit, LimitDigits), alarm.unit),
              alarm.since.toLocalTime().toString(QStringLiteral("HH:mm:ss")));
 }
@@ -105,7 +106,8 @@ void AlarmMonitor::take(Watch &watch, const QDateTime &time, qint64 monotonicMs,
     const std::optional<BaseValue> base = baseValue(reading.value, reading.unit);
     if (!overload && !base)
         return; // a time reading, or a value that is not a number
-    if (watch.seen && monotonicMs - watch.lastReadingMs > ItemGapAfterMsecs && watch.phase == Watch::Phase::Crossing)
+    if (watch.seen && monotonicMs - watch.lastReadingMs > ItemGapAfterMsecs &&
+        watch.phase == Watch::Phase::Crossing)
         watch.phase = Watch::Phase::Inside;
     watch.seen = true;
     watch.lastReadingMs = monotonicMs;
@@ -116,9 +118,9 @@ void AlarmMonitor::take(Watch &watch, const QDateTime &time, qint64 monotonicMs,
     const AlarmLimit &limit = watch.limit;
 
     if (watch.phase == Watch::Phase::Raised) {
-        const bool backInside =
-            watch.alarm.high ? !overload && value <= *limit.upper - hysteresisBand(limit, *limit.upper)
-                             : overload || value >= *limit.lower + hysteresisBand(limit, *limit.lower);
+        const bool backInside = watch.alarm.high
+                                    ? !overload && value <= *limit.upper - hysteresisBand(limit, *limit.upper)
+                                    : overload || value >= *limit.lower + hysteresisBand(limit, *limit.lower);
         if (!backInside)
             return;
         events.push_back({false, watch.alarm, time, monotonicMs});

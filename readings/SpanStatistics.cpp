@@ -77,10 +77,9 @@ std::vector<ItemStatistics> spanStatistics(const ReadingHistory &history, qint64
     for (ItemStatistics &item : statistics)
         sums.emplace_back(item);
     const std::deque<ReadingHistory::Answer> &answers = history.answers();
-    auto answer = std::lower_bound(answers.begin(), answers.end(), fromMs,
-                                   [](const ReadingHistory::Answer &entry, qint64 msecs) {
-                                       return entry.monotonicMs < msecs;
-                                   });
+    auto answer = std::lower_bound(
+        answers.begin(), answers.end(), fromMs,
+        [](const ReadingHistory::Answer &entry, qint64 msecs) { return entry.monotonicMs < msecs; });
     qint64 previousMs = answer == answers.end() ? 0 : answer->monotonicMs;
     for (; answer != answers.end() && answer->monotonicMs <= toMs; ++answer) {
         const bool pause = answer->monotonicMs - previousMs > GapAfterMsecs;

@@ -67,8 +67,8 @@ QString energyText(double unitHours, const QString &unit) {
                 break;
             }
     }
-    return plainNumber(unitHours / chosen->factor, EnergyDigits) + u' ' + QLatin1String(chosen->letter) + unit +
-           u'h';
+    return plainNumber(unitHours / chosen->factor, EnergyDigits) + u' ' + QLatin1String(chosen->letter) +
+           unit + u'h';
 }
 
 QString statisticsText(const ItemStatistics &statistics, const QString &unit) {

@@ -71,11 +71,11 @@ private:
 
 namespace {
 
-std::deque<ReadingHistory::Answer>::const_iterator firstAnswerFrom(const ReadingHistory &history, qint64 fromMs) {
-    return std::lower_bound(history.answers().begin(), history.answers().end(), fromMs,
-                            [](const ReadingHistory::Answer &entry, qint64 msecs) {
-                                return entry.monotonicMs < msecs;
-                            });
+std::deque<ReadingHistory::Answer>::const_iterator firstAnswerFrom(const ReadingHistory &history,
+                                                                   qint64 fromMs) {
+    return std::lower_bound(
+        history.answers().begin(), history.answers().end(), fromMs,
+        [](const ReadingHistory::Answer &entry, qint64 msecs) { return entry.monotonicMs < msecs; });
 }
 
 } // namespace

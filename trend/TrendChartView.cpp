@@ -57,7 +57,8 @@ void TrendChartView::drawForeground(QPainter *painter, const QRectF &rect) {
     for (const Step &step : clockSteps) {
         const double x = xOf(step.at);
         painter->drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
-        painter->drawText(QPointF(x + 4, plot.top() + painter->fontMetrics().ascent() + 4), stepText(step.stepMs));
+        painter->drawText(QPointF(x + 4, plot.top() + painter->fontMetrics().ascent() + 4),
+                          stepText(step.stepMs));
     }
     painter->restore();
 }

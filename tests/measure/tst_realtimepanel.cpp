@@ -69,10 +69,10 @@ void TestRealtimePanel::emptyFourthBlockAfterFullPanel() {
     FakePlatform platform;
     Form1 form(platform);
     loadRealtimePayload(form, "0B 07 20 20 31 2E 35 20  0F 09 20 20 32 2E 35 20"
-                      "13 0B 20 20 33 2E 35 20  17 13 20 30 2E 39 38 20");
+                              "13 0B 20 20 33 2E 35 20  17 13 20 30 2E 39 38 20");
     form.RealtimeDataHandle();
     loadRealtimePayload(form, "0C 07 20 20 20 34 2E 35  10 09 20 20 20 35 2E 35"
-                      "14 0B 20 20 20 36 2E 35  20 20 20 30 2E 39 38 20");
+                              "14 0B 20 20 20 36 2E 35  20 20 20 30 2E 39 38 20");
     form.RealtimeDataHandle();
     QCOMPARE(::captions(form.Lab_testpro), (QStringList{"P2:   ", "Q2:   ", "S2:   ", Blank}));
     QCOMPARE(::captions(form.Lab_value), (QStringList{"   4.5W", "   5.5var", "   6.5VA", Blank}));
@@ -82,7 +82,7 @@ void TestRealtimePanel::dotRuleRewritesTheFrame() {
     FakePlatform platform;
     Form1 form(platform);
     loadRealtimePayload(form, "04 03 31 32 33 2E 34 35  17 13 31 32 33 2E 34 35"
-                      "20 20 31 32 33 2E 34 35  00 00 31 32 33 2E 34 35");
+                              "20 20 31 32 33 2E 34 35  00 00 31 32 33 2E 34 35");
     form.RealtimeDataHandle();
     const auto &frame = form.state.RxFrame;
     QCOMPARE(frame[PayloadOffset + 5], uint8_t(' '));

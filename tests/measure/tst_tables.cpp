@@ -31,8 +31,8 @@ void TestTables::everyCode_data() {
     };
     static_assert(std::size(items) == size_t(ItemNameCount));
     for (int code = 0; code < ItemNameCount; ++code)
-        QTest::addRow("item %d", code) << false << code << QString::fromLatin1(items[code]) << QString()
-                                       << QString() << 0;
+        QTest::addRow("item %d", code)
+            << false << code << QString::fromLatin1(items[code]) << QString() << QString() << 0;
     const struct {
         const char16_t *text;
         const char *kind;
@@ -64,9 +64,9 @@ void TestTables::everyCode_data() {
     };
     static_assert(std::size(units) == size_t(UnitNameCount));
     for (int code = 0; code < UnitNameCount; ++code)
-        QTest::addRow("unit %d", code) << true << code << QString::fromUtf16(units[code].text)
-                                       << QString::fromLatin1(units[code].kind)
-                                       << QString::fromUtf16(units[code].base) << units[code].powerOfTen;
+        QTest::addRow("unit %d", code)
+            << true << code << QString::fromUtf16(units[code].text) << QString::fromLatin1(units[code].kind)
+            << QString::fromUtf16(units[code].base) << units[code].powerOfTen;
 }
 
 void TestTables::everyCode() {

@@ -215,11 +215,21 @@ void TestLogRows::alarmRows_data() {
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QByteArray>("row");
     const QByteArray time("2026-12-10T14:03:07.250+01:00,");
-    QTest::newRow("high") << true << true << "I1" << "16.2" << "A" << time + "I1,16.2 A,alarm high,,\r\n";
-    QTest::newRow("low") << true << false << "U1" << "206.5" << "V" << time + "U1,206.5 V,alarm low,,\r\n";
-    QTest::newRow("cleared") << false << true << "P1" << "1200" << "W" << time + "P1,1200 W,alarm cleared,,\r\n";
-    QTest::newRow("an overload") << true << true << "R1" << "OL." << "\u03A9" << time + "R1,OL.,alarm high,,\r\n";
-    QTest::newRow("no unit") << true << false << "PF1" << "0.85" << "" << time + "PF1,0.85,alarm low,,\r\n";
+    QTest::newRow("high") << true << true << "I1"
+                          << "16.2"
+                          << "A" << time + "I1,16.2 A,alarm high,,\r\n";
+    QTest::newRow("low") << true << false << "U1"
+                         << "206.5"
+                         << "V" << time + "U1,206.5 V,alarm low,,\r\n";
+    QTest::newRow("cleared") << false << true << "P1"
+                             << "1200"
+                             << "W" << time + "P1,1200 W,alarm cleared,,\r\n";
+    QTest::newRow("an overload") << true << true << "R1"
+                                 << "OL."
+                                 << "\u03A9" << time + "R1,OL.,alarm high,,\r\n";
+    QTest::newRow("no unit") << true << false << "PF1"
+                             << "0.85"
+                             << "" << time + "PF1,0.85,alarm low,,\r\n";
 }
 
 void TestLogRows::alarmRows() {

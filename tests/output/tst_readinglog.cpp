@@ -186,7 +186,8 @@ void TestReadingLog::lostAndRegainedLink() {
     receiveAnswerAt(platform, form, 6000, PowerPayload);
     receiveAnswerAt(platform, form, 7500, PowerPayload);
 
-    QCOMPARE(readAll(logPath()), Header + timed(PowerRows) + "2026-12-10T09:00:02.500+01:00,,Unconnected,,,\r\n" +
+    QCOMPARE(readAll(logPath()), Header + timed(PowerRows) +
+                                     "2026-12-10T09:00:02.500+01:00,,Unconnected,,,\r\n" +
                                      "2026-12-10T09:00:06.000+01:00,,Connected,,,\r\n" +
                                      timed("2026-12-10T09:00:06.000+01:00", PowerRows) +
                                      timed("2026-12-10T09:00:07.500+01:00", PowerRows));
@@ -237,7 +238,7 @@ void TestReadingLog::failingWriteStopsTheLogOnly() {
         limit = std::make_unique<FileSizeLimit>(readAll(logPath()).size() + 10);
 
     receiveRealtimeAnswer(form, "2D 07 20 20 31 2E 35 20  20 20 20 20 20 20 20 20"
-                        "20 20 20 20 20 20 20 20  20 20 20 20 20 20 20 20");
+                                "20 20 20 20 20 20 20 20  20 20 20 20 20 20 20 20");
     limit.reset();
 
     QCOMPARE(form.Lab_value[0]->text(), QStringLiteral("  1.5 W")); // the panel goes on

@@ -18,8 +18,10 @@ int main(int argc, char **argv) {
     std::vector<AlarmLimit> limits;
     for (const QStringView name : ItemNames)
         if (isNumberItem(name.toString()) &&
-            std::none_of(limits.begin(), limits.end(), [&name](const AlarmLimit &limit) { return limit.item == name; }))
-            limits.push_back({name.toString(), 100.0, 300.0, DefaultAlarmHoldMs, DefaultAlarmHysteresisPercent});
+            std::none_of(limits.begin(), limits.end(),
+                         [&name](const AlarmLimit &limit) { return limit.item == name; }))
+            limits.push_back(
+                {name.toString(), 100.0, 300.0, DefaultAlarmHoldMs, DefaultAlarmHysteresisPercent});
     // Four readings an answer, each item in turn, as a meter rotating its display shows them.
     std::vector<std::vector<ShownReading>> answerReadings;
     for (int answer = 0; answer < 58; ++answer) {
@@ -41,7 +43,10 @@ int main(int argc, char **argv) {
     timer.start();
     for (int answer = 0; answer < answers; ++answer) {
         const qint64 msecs = qint64(answer) * 1500;
-        events += monitor.check(start.addMSecs(msecs), msecs, answerReadings[size_t(answer) % answerReadings.size()]).size();
+        events +=
+            monitor
+                .check(start.addMSecs(msecs), msecs, answerReadings[size_t(answer) % answerReadings.size()])
+                .size();
     }
     const double perAnswerMs = double(timer.nsecsElapsed()) / 1e6 / answers;
     std::printf("alarm checks, %zu items limited, 4 readings an answer: %.5f ms an answer (%d answers, %zu "

@@ -40,10 +40,11 @@ void TestAlarms::limitTexts_data() {
     QTest::newRow("an upper limit, blanks and a fraction")
         << QStringList{" I1 > 16.5 "} << "I1 -..16.5 hold 2500 ms, 1 %";
     QTest::newRow("both sides of one item, and another item")
-        << QStringList{"U1<207", "I1>16", "U1>253"} << "U1 207..253 hold 2500 ms, 1 %; I1 -..16 hold 2500 ms, 1 %";
+        << QStringList{"U1<207", "I1>16", "U1>253"}
+        << "U1 207..253 hold 2500 ms, 1 %; I1 -..16 hold 2500 ms, 1 %";
     QTest::newRow("a negative limit") << QStringList{"P>-500"} << "P -..-500 hold 2500 ms, 1 %";
-    const QString usage = QStringLiteral(
-        "'%1' is not a limit: write an item, < or > and a number in the item's base unit, as 'U1<207' or 'I1>16'.");
+    const QString usage = QStringLiteral("'%1' is not a limit: write an item, < or > and a number in the "
+                                         "item's base unit, as 'U1<207' or 'I1>16'.");
     QTest::newRow("no sign") << QStringList{"U1=207"} << usage.arg("U1=207");
     QTest::newRow("both signs") << QStringList{"U1<>207"} << usage.arg("U1<>207");
     QTest::newRow("a sign twice") << QStringList{"U1<<207"} << usage.arg("U1<<207");
@@ -51,7 +52,8 @@ void TestAlarms::limitTexts_data() {
     QTest::newRow("no number") << QStringList{"U1<"} << usage.arg("U1<");
     QTest::newRow("an item the meter does not have")
         << QStringList{"U4<207"} << "'U4<207': U4 is not an item of the meter.";
-    QTest::newRow("the time cannot be limited") << QStringList{"TIME>5"} << "'TIME>5': TIME readings are times, not numbers.";
+    QTest::newRow("the time cannot be limited")
+        << QStringList{"TIME>5"} << "'TIME>5': TIME readings are times, not numbers.";
     QTest::newRow("not a number") << QStringList{"U1<2o7"} << "'U1<2o7': 2o7 is not a number.";
     QTest::newRow("a unit is not taken") << QStringList{"U1<207V"} << "'U1<207V': 207V is not a number.";
     QTest::newRow("no infinity") << QStringList{"U1<inf"} << "'U1<inf': inf is not a number.";
@@ -83,21 +85,23 @@ void TestAlarms::raiseAndClear_data() {
         << "- 250 3 1" << QStringList{"0 251 V", "1.5 252 V", "3 249 V", "4.5 251 V", "6 251 V"}
         << QStringList{};
     QTest::newRow("no hold: at once") << "- 250 0 1" << QStringList{"0 251 V"} << QStringList{"0 +high"};
-    QTest::newRow("on the limit is inside") << "200 250 0 1" << QStringList{"0 250 V", "1 200 V"} << QStringList{};
+    QTest::newRow("on the limit is inside")
+        << "200 250 0 1" << QStringList{"0 250 V", "1 200 V"} << QStringList{};
     QTest::newRow("hysteresis: back inside by 1 % of the limit")
         << "- 250 0 1" << QStringList{"0 251 V", "1.5 248 V", "3 247.6 V", "4.5 247.5 V", "6 251 V"}
         << QStringList{"0 +high", "4.5 -", "6 +high"};
     QTest::newRow("a low alarm clears above the limit plus its band")
         << "200 - 0 2" << QStringList{"0 199 V", "1.5 203.9 V", "3 204 V"} << QStringList{"0 +low", "3 -"};
     QTest::newRow("kilowatts against a limit in watts")
-        << "- 1500 0 1" << QStringList{"0 1.45 KW", "1.5 1.51 KW", "3 900 W"} << QStringList{"1.5 +high", "3 -"};
+        << "- 1500 0 1" << QStringList{"0 1.45 KW", "1.5 1.51 KW", "3 900 W"}
+        << QStringList{"1.5 +high", "3 -"};
     QTest::newRow("an overload is above every upper limit")
         << "- 250 3 1" << QStringList{"0 OL.", "1.5 OL.", "3 OL.", "4.5 240 V"}
         << QStringList{"3 +high", "4.5 -"};
     QTest::newRow("an overload is not below a lower limit and clears a low alarm")
         << "200 - 0 1" << QStringList{"0 OL.", "1.5 190 V", "3 OL."} << QStringList{"1.5 +low", "3 -"};
-    QTest::newRow("from high straight to low")
-        << "200 250 0 1" << QStringList{"0 260 V", "1.5 190 V"} << QStringList{"0 +high", "1.5 -", "1.5 +low"};
+    QTest::newRow("from high straight to low") << "200 250 0 1" << QStringList{"0 260 V", "1.5 190 V"}
+                                               << QStringList{"0 +high", "1.5 -", "1.5 +low"};
     QTest::newRow("from above to below restarts the hold")
         << "200 250 3 1" << QStringList{"0 260 V", "1.5 190 V", "3 190 V", "4.5 190 V"}
         << QStringList{"4.5 +low"};
@@ -163,8 +167,9 @@ void TestAlarms::raiseAndClear() {
         else
             happened = monitor.check(time, msecs, {{"U1", parts[1], parts[2]}});
         for (const AlarmEvent &event : happened)
-            said << parts[0] + (event.raised ? (event.alarm.high ? QStringLiteral(" +high") : QStringLiteral(" +low"))
-                                             : QStringLiteral(" -"));
+            said << parts[0] + (event.raised
+                                    ? (event.alarm.high ? QStringLiteral(" +high") : QStringLiteral(" +low"))
+                                    : QStringLiteral(" -"));
     }
     QCOMPARE(said, events);
     // What is raised at the end agrees with the events.
@@ -180,7 +185,8 @@ void TestAlarms::eventsSayWhatAndSince() {
     monitor.setLimits({limit}, Start, 0);
     QVERIFY(monitor.check(Start, 0, {{"P1", "  1.60", "KW"}}).empty());
     QVERIFY(monitor.check(Start.addMSecs(1500), 1500, {{"P1", "  1.70", "KW"}}).empty());
-    const std::vector<AlarmEvent> raised = monitor.check(Start.addMSecs(3000), 3000, {{"P1", "  1.80", "KW"}});
+    const std::vector<AlarmEvent> raised =
+        monitor.check(Start.addMSecs(3000), 3000, {{"P1", "  1.80", "KW"}});
     QCOMPARE(raised.size(), size_t(1));
     const AlarmEvent &event = raised[0];
     QVERIFY(event.raised);
@@ -196,7 +202,8 @@ void TestAlarms::eventsSayWhatAndSince() {
     monitor.check(Start.addMSecs(4500), 4500, {{"P1", "   OL.", "OL."}});
     QCOMPARE(monitor.raised().size(), size_t(1));
     QCOMPARE(alarmValueText(monitor.raised()[0]), QStringLiteral("OL."));
-    const std::vector<AlarmEvent> cleared = monitor.check(Start.addMSecs(6000), 6000, {{"P1", "  1.40", "KW"}});
+    const std::vector<AlarmEvent> cleared =
+        monitor.check(Start.addMSecs(6000), 6000, {{"P1", "  1.40", "KW"}});
     QCOMPARE(cleared.size(), size_t(1));
     QCOMPARE(alarmEventWord(cleared[0]), QStringLiteral("alarm cleared"));
     QCOMPARE(alarmValueText(cleared[0].alarm), QStringLiteral("1400 W"));

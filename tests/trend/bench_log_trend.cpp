@@ -61,10 +61,11 @@ void fillDay(FakePlatform &platform, RunReadings &readings) {
         if (answer % 4800 >= 4760)
             continue;
         const double wave = (answer % 400) / 4.0;
-        readings.addAnswer(platform.currentDateTime(), {{"P1", QString::number(200 + wave, 'f', 1), "W"},
-                                                        {"Q1", QString::number(50 + wave / 2, 'f', 1), "var"},
-                                                        {"S1", QString::number(0.25 + wave / 1000, 'f', 3), "KVA"},
-                                                        {"PF1", QString::number(0.9 + wave / 1000, 'f', 3), " "}});
+        readings.addAnswer(platform.currentDateTime(),
+                           {{"P1", QString::number(200 + wave, 'f', 1), "W"},
+                            {"Q1", QString::number(50 + wave / 2, 'f', 1), "var"},
+                            {"S1", QString::number(0.25 + wave / 1000, 'f', 3), "KVA"},
+                            {"PF1", QString::number(0.9 + wave / 1000, 'f', 3), " "}});
     }
 }
 

@@ -33,9 +33,7 @@ QStringList pointsOf(const ChartLine &line) {
     for (const std::vector<QPointF> &segment : line.segments) {
         QStringList points;
         for (const QPointF &point : segment)
-            points << QStringLiteral("%1:%2")
-                          .arg(qint64(point.x()) / 1000)
-                          .arg(point.y());
+            points << QStringLiteral("%1:%2").arg(qint64(point.x()) / 1000).arg(point.y());
         segments << points.join(u' ');
     }
     return segments;
@@ -254,7 +252,8 @@ void TestTrend::clockSetBackKeepsTheSpan() {
     for (qsizetype index = 1; index < points.size(); ++index)
         QVERIFY(points[index].x() > points[index - 1].x());
     // The axis ends at the wall clock's now.
-    const auto *axis = qobject_cast<QDateTimeAxis *>(seriesOf(window, 0).constFirst()->attachedAxes().constFirst());
+    const auto *axis =
+        qobject_cast<QDateTimeAxis *>(seriesOf(window, 0).constFirst()->attachedAxes().constFirst());
     QVERIFY(axis);
     QCOMPARE(axis->max(), run.platform.currentDateTime());
     const auto *view = window.findChild<TrendChartView *>(QStringLiteral("TrendChart0"));
@@ -265,9 +264,11 @@ void TestTrend::clockSetBackKeepsTheSpan() {
     QCOMPARE(qint64(view->steps()[0].at), stepAt);
     // Each reading's time is the one the clock gave when it came: before the step, an hour later.
     const auto clockAgo = [&run](int64_t msecs) {
-        return run.platform.currentDateTime().addMSecs(-msecs).toLocalTime().toString(QStringLiteral("HH:mm:ss"));
+        return run.platform.currentDateTime().addMSecs(-msecs).toLocalTime().toString(
+            QStringLiteral("HH:mm:ss"));
     };
-    QVERIFY2(statisticsOf(window, 0).startsWith(QStringLiteral("lowest 400 W at %1").arg(clockAgo(300 * 1000 - 3600 * 1000))),
+    QVERIFY2(statisticsOf(window, 0).startsWith(
+                 QStringLiteral("lowest 400 W at %1").arg(clockAgo(300 * 1000 - 3600 * 1000))),
              qPrintable(statisticsOf(window, 0)));
     QVERIFY2(statisticsOf(window, 0).contains(QStringLiteral("latest 599 W at %1").arg(clockAgo(1500))),
              qPrintable(statisticsOf(window, 0)));
@@ -395,14 +396,17 @@ void TestTrend::statisticsFollowTheSpan() {
         run.answer(power(QString::number(1000 + answer)));
     }
     const auto clockAgo = [&run](int64_t msecs) {
-        return run.platform.currentDateTime().addMSecs(-msecs).toLocalTime().toString(QStringLiteral("HH:mm:ss"));
+        return run.platform.currentDateTime().addMSecs(-msecs).toLocalTime().toString(
+            QStringLiteral("HH:mm:ss"));
     };
     // The last five minutes: 201 answers from 1200 W to 1400 W, 300 s joined.
-    QCOMPARE(statisticsOf(window, 0),
-             QStringLiteral("lowest 1200 W at %1  \u00B7  highest 1400 W at %2  \u00B7  mean 1300 W over 0:05:00"
-                            "  \u00B7  latest 1400 W at %2  \u00B7  energy 108.3 Wh")
-                 .arg(clockAgo(300 * 1000), clockAgo(0)));
-    QVERIFY(statisticsOf(window, 1).startsWith(QStringLiteral("lowest 230.1 V at %1").arg(clockAgo(300 * 1000))));
+    QCOMPARE(
+        statisticsOf(window, 0),
+        QStringLiteral("lowest 1200 W at %1  \u00B7  highest 1400 W at %2  \u00B7  mean 1300 W over 0:05:00"
+                       "  \u00B7  latest 1400 W at %2  \u00B7  energy 108.3 Wh")
+            .arg(clockAgo(300 * 1000), clockAgo(0)));
+    QVERIFY(
+        statisticsOf(window, 1).startsWith(QStringLiteral("lowest 230.1 V at %1").arg(clockAgo(300 * 1000))));
     QVERIFY(!statisticsOf(window, 1).contains(QLatin1String("energy"))); // volts are not a power
 
     // The whole session: the lost link's ten seconds are in no mean and no energy.
