@@ -26,9 +26,16 @@ void Form1::connectRunReadings() {
 }
 
 void Form1::showAlarmState() {
-    QStringList shown;
-    for (const Alarm &alarm : runReadings->alarms().raised())
-        shown << alarmText(alarm);
-    StatusBar1Alarm->setText(shown.join(QStringLiteral("; ")));
-    StatusBar1Alarm->setVisible(!shown.isEmpty());
+    const std::vector<Alarm> raised = runReadings->alarms().raised();
+    QStringList all;
+    for (const Alarm &alarm : raised)
+        all << alarmText(alarm);
+    // The window has a fixed width: the panel names the first alarm and counts the others, and
+    // its tooltip lists them all.
+    QString shown = all.value(0);
+    if (all.size() > 1)
+        shown += QStringLiteral(" (+%1 more)").arg(all.size() - 1);
+    StatusBar1Alarm->setText(shown);
+    StatusBar1Alarm->setToolTip(all.join(u'\n'));
+    StatusBar1Alarm->setVisible(!all.isEmpty());
 }

@@ -28,11 +28,11 @@ QString alarmValueText(const Alarm &alarm) {
 }
 
 QString alarmText(const Alarm &alarm) {
-    return QStringLiteral("%1 %2 %3 %4 since %5")
-        .arg(alarm.item, alarmValueText(alarm),
-             alarm.high ? QStringLiteral("above") : QStringLiteral("below"),
+    // The reading comes last: inside the hysteresis an alarm above a limit may read below it.
+    return QStringLiteral("%1 %2 %3 since %4, now %5")
+        .arg(alarm.item, alarm.high ? QStringLiteral("above") : QStringLiteral("below"),
              withUnit(plainNumber(alarm.limit, LimitDigits), alarm.unit),
-             alarm.since.toLocalTime().toString(QStringLiteral("HH:mm:ss")));
+             alarm.since.toLocalTime().toString(QStringLiteral("HH:mm:ss")), alarmValueText(alarm));
 }
 
 std::vector<AlarmEvent> AlarmMonitor::setLimits(const std::vector<AlarmLimit> &limits, const QDateTime &time,

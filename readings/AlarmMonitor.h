@@ -34,7 +34,7 @@ struct AlarmEvent {
 QString alarmEventWord(const AlarmEvent &event);
 // The reading with its unit: "206.5 V", or the overload's text.
 QString alarmValueText(const Alarm &alarm);
-// "U1 206.5 V below 207 V since 09:01:03", in local time.
+// "U1 below 207 V since 09:01:03, now 206.5 V", in local time.
 QString alarmText(const Alarm &alarm);
 
 class AlarmMonitor {

@@ -156,17 +156,35 @@ void TestAlarmsWindow::raisedAlarmShowsUntilItClears() {
     platform.clock.advance(1500);
     receiveRealtimeAnswer(form, volts(" 230.2"));
     QVERIFY(!form.StatusBar1Alarm->isHidden());
-    QCOMPARE(form.StatusBar1Alarm->text(), QStringLiteral("U1 230.2 V above 230 V since %1").arg(since));
+    QCOMPARE(form.StatusBar1Alarm->text(), QStringLiteral("U1 above 230 V since %1, now 230.2 V").arg(since));
     platform.clock.advance(1500);
     receiveRealtimeAnswer(form, volts(" 228.0")); // inside, but not by 1 % of the limit
-    QCOMPARE(form.StatusBar1Alarm->text(), QStringLiteral("U1 228.0 V above 230 V since %1").arg(since));
+    QCOMPARE(form.StatusBar1Alarm->text(), QStringLiteral("U1 above 230 V since %1, now 228.0 V").arg(since));
 
     form.menutrend_Click();
     auto *chart = form.findChild<TrendChartView *>(QStringLiteral("TrendChart0"));
     QVERIFY(chart);
     QCOMPARE(chart->spells().size(), size_t(1));
 
+    // A second alarm is counted; the tooltip names both.
+    AlarmLimit u1;
+    u1.item = QStringLiteral("U1");
+    u1.upper = 230;
+    AlarmLimit i1;
+    i1.item = QStringLiteral("I1");
+    i1.upper = 1;
+    i1.holdMs = 0;
+    form.runReadings->setAlarmLimits({u1, i1}, platform.currentDateTime());
     platform.clock.advance(1500);
+    receiveRealtimeAnswer(form, "04 03 20 32 32 39 2E 30  31 01 20 20 31 2E 32 30"
+                                "20 20 20 20 20 20 20 20  20 20 20 20 20 20 20 20"); // U1 229.0 V, I1 1.20 A
+    const QString i1Since = platform.currentDateTime().toLocalTime().toString(QStringLiteral("HH:mm:ss"));
+    QCOMPARE(form.StatusBar1Alarm->text(), QStringLiteral("U1 above 230 V since %1, now 229.0 V (+1 more)").arg(since));
+    QCOMPARE(form.StatusBar1Alarm->toolTip(), QStringLiteral("U1 above 230 V since %1, now 229.0 V\nI1 above 1 A since %2, now 1.20 A")
+                                                  .arg(since, i1Since));
+
+    platform.clock.advance(1500);
+    form.runReadings->setAlarmLimits({u1}, platform.currentDateTime());
     receiveRealtimeAnswer(form, volts(" 227.7"));
     QVERIFY(form.StatusBar1Alarm->isHidden());
     QCOMPARE(chart->spells().size(), size_t(1)); // the spell stays on the trend, now closed

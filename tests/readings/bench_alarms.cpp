@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,15 +23,19 @@ int main(int argc, char **argv) {
                          [&name](const AlarmLimit &limit) { return limit.item == name; }))
             limits.push_back(
                 {name.toString(), 100.0, 300.0, DefaultAlarmHoldMs, DefaultAlarmHysteresisPercent});
-    // Four readings an answer, each item in turn, as a meter rotating its display shows them.
+    // Four readings an answer, each item code in turn, as a meter rotating its display shows them;
+    // values swing slowly across both limits, with an overload now and then, so alarms are held,
+    // raised and cleared as the answers go.
+    constexpr int Patterns = 5800;
     std::vector<std::vector<ShownReading>> answerReadings;
-    for (int answer = 0; answer < 58; ++answer) {
+    for (int answer = 0; answer < Patterns; ++answer) {
         std::vector<ShownReading> readings;
         for (int block = 0; block < 4; ++block) {
             const size_t code = size_t(answer * 4 + block) % ItemNames.size();
-            const int value = 50 + (answer * 37 + block * 11) % 300;
-            readings.push_back({ItemNames[code].toString(), QStringLiteral(" %1.0").arg(value, 4),
-                                value % 23 == 0 ? overloadText() : QStringLiteral("V"), block});
+            const double value = 200 + 150 * std::sin(answer / 300.0 + double(code));
+            const bool overload = (answer + block) % 997 == 0;
+            readings.push_back({ItemNames[code].toString(), QString::number(value, 'f', 1).rightJustified(6),
+                                overload ? overloadText() : QStringLiteral("V"), block});
         }
         answerReadings.push_back(readings);
     }

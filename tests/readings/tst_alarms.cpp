@@ -196,7 +196,7 @@ void TestAlarms::eventsSayWhatAndSince() {
     QCOMPARE(event.alarm.sinceMonotonicMs, qint64(0));
     QCOMPARE(alarmEventWord(event), QStringLiteral("alarm high"));
     QCOMPARE(alarmValueText(event.alarm), QStringLiteral("1800 W"));
-    QCOMPARE(alarmText(event.alarm), QStringLiteral("P1 1800 W above 1500 W since %1")
+    QCOMPARE(alarmText(event.alarm), QStringLiteral("P1 above 1500 W since %1, now 1800 W")
                                          .arg(Start.toLocalTime().toString(QStringLiteral("HH:mm:ss"))));
     // While raised, the alarm shows the latest value.
     monitor.check(Start.addMSecs(4500), 4500, {{"P1", "   OL.", "OL."}});
