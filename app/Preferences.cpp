@@ -23,7 +23,12 @@ std::optional<double> optionalNumber(const QSettings &settings, const QString &k
 
 Preferences::Preferences(std::unique_ptr<QSettings> settings) : settings(std::move(settings)) {}
 
-Preferences::~Preferences() = default;
+Preferences::~Preferences() {
+    // The program is ending: windows still shown were never hidden.
+    for (auto window = placeNames.constBegin(); window != placeNames.constEnd(); ++window)
+        if (auto *widget = qobject_cast<QWidget *>(window.key()); widget && widget->isVisible())
+            savePlace(widget, window.value());
+}
 
 std::vector<AlarmLimit> Preferences::alarmLimits() const {
     std::vector<AlarmLimit> limits;
@@ -87,11 +92,13 @@ void Preferences::rememberPlace(QWidget *window, const QString &name) {
 bool Preferences::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::Hide) {
         const auto name = placeNames.constFind(watched);
-        auto *window = qobject_cast<QWidget *>(watched);
-        if (name != placeNames.constEnd() && window && window->isWindow()) {
-            settings->setValue(placeKey(*name), window->saveGeometry());
-            settings->sync();
-        }
+        if (auto *window = qobject_cast<QWidget *>(watched); name != placeNames.constEnd() && window)
+            savePlace(window, *name);
     }
     return QObject::eventFilter(watched, event);
+}
+
+void Preferences::savePlace(QWidget *window, const QString &name) {
+    settings->setValue(placeKey(name), window->saveGeometry());
+    settings->sync();
 }

@@ -30,13 +30,16 @@ public:
 
     // Puts the window where it was when it was last hidden; false when nothing is remembered.
     bool restorePlace(QWidget *window, const QString &name) const;
-    // From now on, remembers where the window is and its size whenever it is hidden or closed.
+    // From now on, remembers where the window is and its size whenever it is hidden or closed,
+    // and when the program ends while it is shown.
     void rememberPlace(QWidget *window, const QString &name);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void savePlace(QWidget *window, const QString &name);
+
     std::unique_ptr<QSettings> settings;
     QHash<QObject *, QString> placeNames;
 };

@@ -65,6 +65,7 @@ TrendWindow::TrendWindow(const RunReadings &readings, const Platform &clock, QWi
     TrendCharts = new QWidget;
     TrendCharts->setObjectName(QStringLiteral("TrendCharts"));
     chartsLayout = new QVBoxLayout(TrendCharts);
+    chartsLayout->setSpacing(16);
     chartsLayout->addStretch();
     auto *scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
@@ -103,14 +104,20 @@ void TrendWindow::addPane(const QString &item, const QString &unit) {
     auto *view = new TrendChartView(chart);
     view->setObjectName(QStringLiteral("TrendChart%1").arg(panes.size()));
     view->setMinimumHeight(ChartHeight);
+    // The chart and its statistics close together, apart from the next chart.
+    auto *pane = new QWidget;
+    auto *paneLayout = new QVBoxLayout(pane);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    paneLayout->setSpacing(2);
     auto *statistics = new QLabel;
     statistics->setObjectName(QStringLiteral("TrendStatistics%1").arg(panes.size()));
     statistics->setTextFormat(Qt::PlainText);
     statistics->setWordWrap(true);
     statistics->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    statistics->setContentsMargins(12, 0, 12, 8);
-    chartsLayout->insertWidget(chartsLayout->count() - 1, view);
-    chartsLayout->insertWidget(chartsLayout->count() - 1, statistics);
+    statistics->setContentsMargins(12, 0, 12, 0);
+    paneLayout->addWidget(view);
+    paneLayout->addWidget(statistics);
+    chartsLayout->insertWidget(chartsLayout->count() - 1, pane);
     panes.push_back({chart, time, value, view, statistics, {}});
 }
 
