@@ -76,7 +76,9 @@ AlarmsDialog::AlarmsDialog(const std::vector<AlarmLimit> &limits, const QHash<QS
         AlarmTable->setItem(row, HysteresisColumn,
                             new QTableWidgetItem(plainNumber(shown.hysteresisPercent, LimitDigits)));
     }
-    AlarmTable->resizeColumnsToContents();
+    AlarmTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    AlarmTable->horizontalHeader()->setSectionResizeMode(ItemColumn, QHeaderView::ResizeToContents);
+    AlarmTable->horizontalHeader()->setSectionResizeMode(UnitColumn, QHeaderView::ResizeToContents);
 
     auto *note =
         new QLabel(QStringLiteral("Limits are in the item's base unit (V, A, W, var, VA, \u03A9, Hz...). "

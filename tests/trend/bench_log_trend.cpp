@@ -5,6 +5,7 @@
 // bench_log_trend [runs]
 #include "app/Form1.h"
 #include "readings/RunReadings.h"
+#include "readings/SpanStatistics.h"
 #include "support/FakePlatform.h"
 #include "support/RealtimeAnswers.h"
 #include "support/ScriptedDialog.h"
@@ -99,6 +100,8 @@ int main(int argc, char **argv) {
     const qint64 now = platform.monotonicMs();
     report("thinning alone: 24 h into 400 columns per item", runs / 4,
            [&history, now] { chartLines(history, now - 24 * 3600 * 1000, now, 400); });
+    report("statistics alone: 24 h, every item", runs / 4,
+           [&history, now] { spanStatistics(history, now - 24 * 3600 * 1000, now); });
 
     TrendWindow window(*readings, platform, nullptr);
     window.show();
