@@ -10,8 +10,6 @@ namespace {
 // One item's readings, in the order they came.
 class ItemSums {
 public:
-    explicit ItemSums(ItemStatistics &statistics) : statistics(statistics) {}
-
     void add(qint64 monotonicMs, qint64 wallMs, double value) {
         const TimedReading reading{value, wallMs, false};
         if (statistics.numbers == 0)
@@ -44,7 +42,7 @@ public:
 
     void breakRun() { joined = false; }
 
-    void finish(const QString &unit) {
+    ItemStatistics finish(const QString &unit) {
         if (statistics.meanOverMs > 0)
             statistics.mean = area / double(statistics.meanOverMs);
         else if (statistics.numbers > 0)
@@ -52,10 +50,11 @@ public:
         constexpr double MsecsPerHour = 3600.0 * 1000.0;
         if (isPowerUnit(unit))
             statistics.energy = area / MsecsPerHour;
+        return statistics;
     }
 
 private:
-    ItemStatistics &statistics;
+    ItemStatistics statistics;
     bool joined = false;
     qint64 lastMs = 0;
     double lastValue = 0;
@@ -71,11 +70,7 @@ bool isPowerUnit(const QString &baseUnit) {
 }
 
 std::vector<ItemStatistics> spanStatistics(const ReadingHistory &history, qint64 fromMs, qint64 toMs) {
-    std::vector<ItemStatistics> statistics(history.items().size());
-    std::vector<ItemSums> sums;
-    sums.reserve(statistics.size());
-    for (ItemStatistics &item : statistics)
-        sums.emplace_back(item);
+    std::vector<ItemSums> sums(history.items().size());
     const std::deque<ReadingHistory::Answer> &answers = history.answers();
     auto answer = std::lower_bound(
         answers.begin(), answers.end(), fromMs,
@@ -99,7 +94,9 @@ std::vector<ItemStatistics> spanStatistics(const ReadingHistory &history, qint64
                 item.add(answer->monotonicMs, answer->wallMs, sample.value);
         }
     }
+    std::vector<ItemStatistics> statistics;
+    statistics.reserve(sums.size());
     for (size_t item = 0; item < sums.size(); ++item)
-        sums[item].finish(history.items()[item].unit);
+        statistics.push_back(sums[item].finish(history.items()[item].unit));
     return statistics;
 }
