@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "Version.h"
 #include "app/Form1.h"
+#include "app/Preferences.h"
 #include "app/QtPlatform.h"
 
 #include <QApplication>
@@ -58,8 +59,9 @@ int main(int argc, char *argv[]) {
     QtPlatform platform;
     Form1 window(platform);
     window.adjustSize();
-    window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
-                                           window.screen()->availableGeometry()));
+    if (!window.preferences->restorePlace(&window, QStringLiteral("window")))
+        window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
+                                               window.screen()->availableGeometry()));
     window.show();
     return application.exec();
 }

@@ -43,7 +43,7 @@ void MeterEngine::RecordCountHandle(int frameLength) {
     // A count answer starts the download afresh, so block numbers count from record 0.
     state.RecordBlocks = 0;
     lastBlockAnswer.clear();
-    emit recordCount(state.RecordTotal);
+    emit recordCount(state.RecordTotal, announcedRecordCount(state.RxFrame.data(), frameLength));
     if (state.RecordTotal != 0) {
         RequestRecordBlock();
         return;

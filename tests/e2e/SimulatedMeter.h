@@ -9,6 +9,7 @@
 #include "link/TimerControl.h"
 #include "output/CommonDialog.h"
 #include "output/PrinterControl.h"
+#include "support/TemporarySettings.h"
 
 #include <QProcess>
 #include <QStringList>
@@ -23,6 +24,7 @@ public:
         return qt.createCommonDialog(owner);
     }
     std::unique_ptr<PrinterControl> createPrinter() override { return qt.createPrinter(); }
+    std::unique_ptr<QSettings> createSettings() override { return settings.create(); }
     QDateTime currentDateTime() const override { return qt.currentDateTime(); }
     int64_t monotonicMs() const override { return qt.monotonicMs(); }
     void MsgBox(QWidget *, const MessageBoxRequest &request) override { messages << request.text; }
@@ -33,6 +35,7 @@ public:
 
 private:
     QtPlatform qt;
+    TemporarySettings settings;
 };
 
 // The simulator, reachable through a symbolic link at linkPath.
