@@ -113,6 +113,8 @@ private slots:
     void stopSilencesEverything();
     void lateBlockNeverTakenForALaterRequest_data();
     void lateBlockNeverTakenForALaterRequest();
+    void readAgainDuringADownload_data();
+    void readAgainDuringADownload();
 };
 
 void EngineTest::discoveryTellsEachPortAndTheEnd() {
@@ -296,6 +298,37 @@ void EngineTest::lateBlockNeverTakenForALaterRequest() {
     QCOMPARE(misnumberedRecords(fixture), QStringList());
     // The new download brought every record.
     QCOMPARE(fixture.events.filter(QStringLiteral("ended")), QStringList({"ended 7"}));
+}
+
+void EngineTest::readAgainDuringADownload_data() {
+    QTest::addColumn<size_t>("blockRequestsBefore"); // heard when Read comes again
+
+    QTest::newRow("waiting to start") << size_t(0);
+    QTest::newRow("under way") << size_t(1);
+    QTest::newRow("at its last block") << size_t(3);
+}
+
+// Read while a download waits or runs changes nothing: that download goes on to its end, and
+// no second one starts after it beside the polling it gives back.
+void EngineTest::readAgainDuringADownload() {
+    QFETCH(size_t, blockRequestsBefore);
+    EngineFixture fixture;
+    fixture.meter.recordCount = 7;
+    QVERIFY(fixture.findMeter());
+    fixture.engine.setRealtimeView(false);
+    fixture.takeEvents();
+    QVERIFY(fixture.engine.startDownload());
+    fixture.waitForRecordRequests(blockRequestsBefore);
+
+    QVERIFY(fixture.engine.startDownload());
+    QVERIFY(fixture.runDownload());
+    fixture.platform.clock.advance(5000);
+    QCOMPARE(fixture.takeEvents().filter(QRegularExpression(QStringLiteral("^(count|ended|aborted)"))),
+             QStringList({"count 7", "ended 7"}));
+    QCOMPARE(fixture.meter.recordRequests().size(), size_t(3));
+    QVERIFY(misnumberedRecords(fixture).isEmpty());
+    QVERIFY(!fixture.engine.downloading());
+    QVERIFY(!fixture.engine.Timer_read->Enabled());
 }
 
 QTEST_GUILESS_MAIN(EngineTest)
