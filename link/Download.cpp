@@ -11,6 +11,9 @@
 bool MeterEngine::startDownload() {
     if (!state.MeterFound)
         return false;
+    // Asked again while one waits or runs: that one goes on, and none starts after it.
+    if (downloadUnderWay)
+        return true;
     downloadUnderWay = true;
     Timer_real->setEnabled(false);
     Timer_read->setEnabled(true);

@@ -37,7 +37,7 @@ public:
     // when it ends).
     void setRealtimeView(bool realtime);
     // Starts a record download once no request is outstanding; false (and nothing done)
-    // before the meter has been found.
+    // before the meter has been found. While a download waits or runs, it changes nothing.
     bool startDownload();
 
     bool meterFound() const { return state.MeterFound; }

@@ -84,8 +84,10 @@ enum class RequestFields : uint8_t {
     LinkCheck,   // LinkCheckFirst, LinkCheckSecond
 };
 
-// One request type and the answers it takes: the lengths the meter sends, in steps of
-// lengthStep from the shortest (whole records for a block).
+// One request type and the answers it takes, in steps of lengthStep from the shortest. The
+// shortest is what the meter sends and the request waits for; its handler reads no byte beyond
+// it, so a longer frame of the type is taken too, up to what the receive side holds. Only a
+// count (one byte or two) and a block (whole records, 1 to 3) are read by their length.
 struct ExchangeKind {
     uint8_t type;
     bool extendedCommand;
@@ -104,13 +106,13 @@ struct ExchangeKind {
 // readings four blocks of 8, a count one byte or two (low byte first).
 // clang-format off
 constexpr std::array<ExchangeKind, 6> ExchangeKinds{{
-    // type                    extended  request fields              shortest  longest  step
-    {RequestType::Records,     false,    RequestFields::RecordRange, 38,       102,     32},
-    {RequestType::RecordCount, false,    RequestFields::None,        7,        8,       1},
-    {RequestType::Value,       true,     RequestFields::None,        7,        7,       1},
-    {RequestType::Parameter,   true,     RequestFields::Parameter,   7,        7,       1},
-    {RequestType::LinkCheck,   false,    RequestFields::LinkCheck,   8,        8,       1},
-    {RequestType::Realtime,    false,    RequestFields::None,        38,       38,      1},
+    // type                    extended  request fields              shortest  longest      step
+    {RequestType::Records,     false,    RequestFields::RecordRange, 38,       102,         32},
+    {RequestType::RecordCount, false,    RequestFields::None,        7,        8,           1},
+    {RequestType::Value,       true,     RequestFields::None,        7,        RxFrameSize, 1},
+    {RequestType::Parameter,   true,     RequestFields::Parameter,   7,        RxFrameSize, 1},
+    {RequestType::LinkCheck,   false,    RequestFields::LinkCheck,   8,        RxFrameSize, 1},
+    {RequestType::Realtime,    false,    RequestFields::None,        38,       RxFrameSize, 1},
 }};
 // clang-format on
 static_assert(ExchangeKinds[0].shortestAnswer == recordBlockAnswerLength(1) &&

@@ -120,6 +120,8 @@ private slots:
     void lateBlockNeverTakenForALaterRequest();
     void sameBlockAnswerTwice_data();
     void sameBlockAnswerTwice();
+    void readAgainDuringADownload_data();
+    void readAgainDuringADownload();
 };
 
 void EngineTest::discoveryTellsEachPortAndTheEnd() {
@@ -376,6 +378,37 @@ void EngineTest::sameBlockAnswerTwice() {
     // The second block was asked for again, once.
     QCOMPARE(fixture.meter.recordRequests(),
              (std::vector<std::pair<int, int>>{{0, 3}, {3, 3}, {3, 3}, {6, 1}}));
+}
+
+void EngineTest::readAgainDuringADownload_data() {
+    QTest::addColumn<size_t>("blockRequestsBefore"); // heard when Read comes again
+
+    QTest::newRow("waiting to start") << size_t(0);
+    QTest::newRow("under way") << size_t(1);
+    QTest::newRow("at its last block") << size_t(3);
+}
+
+// Read while a download waits or runs changes nothing: that download goes on to its end, and
+// no second one starts after it beside the polling it gives back.
+void EngineTest::readAgainDuringADownload() {
+    QFETCH(size_t, blockRequestsBefore);
+    EngineFixture fixture;
+    fixture.meter.recordCount = 7;
+    QVERIFY(fixture.findMeter());
+    fixture.engine.setRealtimeView(false);
+    fixture.takeEvents();
+    QVERIFY(fixture.engine.startDownload());
+    fixture.waitForRecordRequests(blockRequestsBefore);
+
+    QVERIFY(fixture.engine.startDownload());
+    QVERIFY(fixture.runDownload());
+    fixture.platform.clock.advance(5000);
+    QCOMPARE(fixture.takeEvents().filter(QRegularExpression(QStringLiteral("^(count|ended|aborted)"))),
+             QStringList({"count 7", "ended 7"}));
+    QCOMPARE(fixture.meter.recordRequests().size(), size_t(3));
+    QVERIFY(misnumberedRecords(fixture).isEmpty());
+    QVERIFY(!fixture.engine.downloading());
+    QVERIFY(!fixture.engine.Timer_read->Enabled());
 }
 
 QTEST_GUILESS_MAIN(EngineTest)

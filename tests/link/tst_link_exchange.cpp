@@ -133,6 +133,8 @@ void ExchangeTest::answer_data() {
         << ScriptedMeter::frame(6, QByteArray(116, '\x20')) << 1 << false << false << 0;
     QTest::newRow("255 bytes holding it") << QByteArray(217, '\x20') + good << 2 << true << true << 0;
     QTest::newRow("more than 255 bytes") << good + QByteArray(230, '\x20') << 1 << false << false << 0;
+    QTest::newRow("realtime longer than the meter sends")
+        << ScriptedMeter::frame(6, good.mid(5, 32) + QByteArray(8, '\0')) << 2 << true << true << 0;
     QTest::newRow("realtime too short")
         << ScriptedMeter::frame(6, QByteArray(20, '\x20')) + QByteArray(12, '\0') << 2 << false << false << 0;
     QTest::newRow("unlisted type 7") << ScriptedMeter::frame(7, payload) << 2 << false << false << 0;

@@ -80,6 +80,7 @@ void ExchangeSteps::steps_data() {
     // Announces 122 bytes, more than a frame can be.
     const QByteArray overlong = frame(NoticeType, QByteArray(116, '\x33'));
     const QByteArray noise(217, '\x20');
+    const QByteArray realtimeLong = frame(6, realtime.mid(PayloadOffset, 32) + hex("00"));
 
     auto row = [](const char *name, QStringList script, QStringList verdicts, int examined) {
         QTest::newRow(name) << script << verdicts << examined;
@@ -136,8 +137,14 @@ void ExchangeSteps::steps_data() {
         {"begin 6", bytesStep(withBadChecksum(notice) + notice + notice)}, {"needs 14"}, 24);
     row("realtime too short", {"begin 6", bytesStep(frame(6, QByteArray(20, ' ')) + QByteArray(12, '\0'))},
         {"no answer, a frame"}, 38);
-    row("realtime too long", {"begin 6", bytesStep(frame(6, QByteArray(33, ' ')))}, {"no answer, a frame"},
-        39);
+    // Longer than the meter sends: the readings lie in its first 38 bytes all the same.
+    row("realtime a byte long", {"begin 6", bytesStep(frame(6, QByteArray(33, ' ')))},
+        {"answer at 0, 39 bytes"}, 39);
+    row("realtime a byte long, its last byte awaited",
+        {"begin 6", bytesStep(realtimeLong.left(38)), bytesStep(realtimeLong.mid(38))},
+        {"needs 1", "answer at 0, 39 bytes"}, 39);
+    row("realtime as long as a frame can be", {"begin 6", bytesStep(frame(6, QByteArray(115, ' ')))},
+        {"answer at 0, 121 bytes"}, 121);
     row("no start byte", {"begin 6", bytesStep(QByteArray(40, '\0'))}, {"no answer"}, 40);
     row("piece without start byte", {"begin 6", bytesStep(realtime.mid(1, 20))}, {"needs 18"}, 20);
 
@@ -163,10 +170,13 @@ void ExchangeSteps::steps_data() {
         {"answer at 8, 102 bytes, 3 asked"}, 110);
 
     row("link check", {"begin 5", bytesStep(linkCheck)}, {"answer at 0, 8 bytes"}, 8);
+    row("link check a byte long", {"begin 5", bytesStep(frame(5, hex("55AA00")))}, {"answer at 0, 9 bytes"},
+        9);
     row("notice carrying a start byte", {"begin 5", bytesStep(frame(NoticeType, hex("B1000050")))},
         {"no answer, a frame"}, 10);
     row("realtime to a link check", {"begin 5", bytesStep(realtime)}, {"no answer, a frame"}, 38);
     row("type 3", {"begin 3", bytesStep(frame(3, hex("2A")))}, {"answer at 0, 7 bytes"}, 7);
+    row("type 3 a byte long", {"begin 3", bytesStep(frame(3, hex("2A00")))}, {"answer at 0, 8 bytes"}, 8);
     row("type 4", {"begin 4", bytesStep(frame(4, hex("00")))}, {"answer at 0, 7 bytes"}, 7);
 
     // The wait over time.

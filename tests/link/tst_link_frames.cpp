@@ -166,13 +166,17 @@ void LinkFrames::answerFits_data() {
     QTest::newRow("count, three bytes") << 2 << 9 << false;
     QTest::newRow("type 3 with its byte") << 3 << 7 << true;
     QTest::newRow("type 3 without it") << 3 << 6 << false;
+    QTest::newRow("type 3 a byte long") << 3 << 8 << true;
     QTest::newRow("type 4") << 4 << 7 << true;
+    QTest::newRow("type 4 as long as a frame can be") << 4 << 121 << true;
     QTest::newRow("link check") << 5 << 8 << true;
     QTest::newRow("link check missing a byte") << 5 << 7 << false;
-    QTest::newRow("link check a byte long") << 5 << 9 << false;
+    QTest::newRow("link check a byte long") << 5 << 9 << true;
     QTest::newRow("realtime") << 6 << 38 << true;
     QTest::newRow("realtime short") << 6 << 37 << false;
-    QTest::newRow("realtime long") << 6 << 39 << false;
+    QTest::newRow("realtime long") << 6 << 39 << true;
+    QTest::newRow("realtime as long as a frame can be") << 6 << 121 << true;
+    QTest::newRow("realtime longer than a frame can be") << 6 << 122 << false;
 }
 
 void LinkFrames::answerFits() {
