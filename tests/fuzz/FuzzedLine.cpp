@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-FuzzedLine::FuzzedLine(FakeLinkPlatform &platform, ScriptedMeter &meter, int64_t quietMs)
-    : platform(platform), meter(meter), quietMs(quietMs) {}
+FuzzedLine::FuzzedLine(FakeLinkPlatform &platform, ScriptedMeter &meter, int meterPort, int64_t quietMs)
+    : platform(platform), meter(meter), meterPort(meterPort), quietMs(quietMs) {}
 
 QByteArray FuzzedLine::rightAnswer(const ScriptedMeter &meter, const QByteArray &request, int blockRecords) {
     if (request.size() <= TypeOffset || uint8_t(request[TypeOffset]) != RequestType::Records)
@@ -63,10 +63,10 @@ void FuzzedLine::deliver(int count, int arrivingDuringInput, bool early) {
         if (segment.sent == segment.bytes.size())
             line.pop_front();
     }
-    if (piece.isEmpty())
+    FakeSerialControl &serial = *platform.serial;
+    if (piece.isEmpty() || serial.CommPort() != meterPort)
         return;
     const qsizetype late = std::min<qsizetype>(arrivingDuringInput, piece.size());
-    FakeSerialControl &serial = *platform.serial;
     serial.arrivingDuringInput = piece.right(late);
     if (early)
         serial.raiseEvent(comEvReceive, piece.left(piece.size() - late));

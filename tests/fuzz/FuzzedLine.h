@@ -24,7 +24,7 @@
 
 class FuzzedLine {
 public:
-    FuzzedLine(FakeLinkPlatform &platform, ScriptedMeter &meter, int64_t quietMs);
+    FuzzedLine(FakeLinkPlatform &platform, ScriptedMeter &meter, int meterPort, int64_t quietMs);
 
     // The meter's right answer to a request: its records for a block request (each one
     // ScriptedMeter::record of its number), the simulator's model otherwise. `blockRecords`
@@ -41,7 +41,8 @@ public:
     void queueRepeat();
     // Queues bytes that answer no request.
     void queueOther(const QByteArray &bytes);
-    // Hands the next `count` bytes on the line to the port (all of them for 0); the last
+    // Hands the next `count` bytes on the line to the meter's port (all of them for 0; lost
+    // while another port or none is open); the last
     // `arrivingDuringInput` of them land while the receive handler takes the rest. `early`:
     // the control reports them whatever its threshold, as it does when the device goes away.
     void deliver(int count, int arrivingDuringInput, bool early);
@@ -61,6 +62,7 @@ private:
 
     FakeLinkPlatform &platform;
     ScriptedMeter &meter;
+    const int meterPort;
     const int64_t quietMs;
     std::deque<Segment> line;
     std::optional<Segment> lastAnswer;

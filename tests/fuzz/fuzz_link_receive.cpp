@@ -18,7 +18,11 @@
 
 namespace {
 
-constexpr int MeterPort = 1;
+// The meter is on one of the first ports; the others there may open with nothing behind them,
+// refuse this user or be in use.
+constexpr int PortsUsed = 3;
+constexpr CommError OtherPortOutcomes[] = {CommInvalidPort, CommNoError, CommAccessDenied,
+                                           CommPortAlreadyOpen};
 constexpr int MostEvents = 256;
 // Records the meter holds at most: enough for blocks of each size.
 constexpr int MostRecords = 20;
@@ -68,12 +72,27 @@ private:
 // request has.
 constexpr uint8_t OtherFrameTypes[] = {NoticeType, 2, 3, 4, 5, 6, 7, RequestType::Records};
 
+// What the input's first bytes set up: the meter's records and count form, its port and what
+// the other ports are.
+struct Setup {
+    explicit Setup(InputReader &input)
+        : records(input.byte() % (MostRecords + 1)), twoByteCount((input.byte() & 1) != 0),
+          meterPort(input.byte() % PortsUsed + 1), otherPorts(input.byte()) {}
+
+    int records;
+    bool twoByteCount;
+    int meterPort;
+    uint8_t otherPorts; // two bits a port, in port order
+};
+
 struct FuzzRun {
-    explicit FuzzRun(InputReader &input) : input(input) {
-        serial.openOutcome[MeterPort] = CommNoError;
+    FuzzRun(InputReader &input, const Setup &setup) : input(input), meterPort(setup.meterPort) {
+        for (int port = 1; port <= PortsUsed; ++port)
+            serial.openOutcome[port] = OtherPortOutcomes[setup.otherPorts >> (2 * (port - 1)) & 3];
+        serial.openOutcome[meterPort] = CommNoError;
         meter.fault = ScriptedMeter::Fault::Silent;
-        meter.recordCount = input.byte() % (MostRecords + 1);
-        meter.eightByteCount = (input.byte() & 1) != 0;
+        meter.recordCount = setup.records;
+        meter.eightByteCount = setup.twoByteCount;
         QObject::connect(&engine, &MeterEngine::linkLost, [this] {
             line.linkLost();
             trace << QStringLiteral("  link lost");
@@ -100,11 +119,12 @@ struct FuzzRun {
     void noteRequestsHeard();
 
     InputReader &input;
+    const int meterPort;
     FakeLinkPlatform platform;
     MeterEngine engine{platform};
     FakeSerialControl &serial = *platform.serial;
-    ScriptedMeter meter{platform, MeterPort};
-    FuzzedLine line{platform, meter, MeterEngine::QuietMs};
+    ScriptedMeter meter{platform, meterPort};
+    FuzzedLine line{platform, meter, meterPort, MeterEngine::QuietMs};
     EngineWatch watch{engine};
     // The events applied, and what the meter heard and the engine told in between.
     QStringList trace;
@@ -189,16 +209,18 @@ void FuzzRun::apply(Event event) {
     }
     case Event::Unplug:
         trace << QStringLiteral("unplug");
-        serial.openOutcome[MeterPort] = CommInvalidPort;
-        // As the Qt control does: bytes read before the device went are handed on first.
-        if (serial.PortOpen() && serial.InBufferCount() > 0)
-            serial.raiseEvent(comEvReceive);
-        if (serial.PortOpen())
-            serial.unplug();
+        serial.openOutcome[meterPort] = CommInvalidPort;
+        if (serial.PortOpen() && serial.CommPort() == meterPort) {
+            // As the Qt control does: bytes read before the device went are handed on first.
+            if (serial.InBufferCount() > 0)
+                serial.raiseEvent(comEvReceive);
+            if (serial.PortOpen())
+                serial.unplug();
+        }
         break;
     case Event::Replug:
         trace << QStringLiteral("replug");
-        serial.openOutcome[MeterPort] = CommNoError;
+        serial.openOutcome[meterPort] = CommNoError;
         break;
     case Event::LineEvent:
         trace << QStringLiteral("line event");
@@ -235,15 +257,15 @@ void FuzzRun::check(const char *after) {
 }
 
 void FuzzRun::printEvents() const {
-    std::fprintf(stderr, "Events (%d records, %s count):\n  %s\n", meter.recordCount,
-                 meter.eightByteCount ? "two-byte" : "one-byte",
+    std::fprintf(stderr, "Events (meter on port %d, %d records, %s count):\n  %s\n", meterPort,
+                 meter.recordCount, meter.eightByteCount ? "two-byte" : "one-byte",
                  qPrintable(trace.join(QStringLiteral("\n  "))));
 }
 
 void FuzzRun::recover() {
     trace << QStringLiteral("the meter behaves");
     line.clear();
-    serial.openOutcome[MeterPort] = CommNoError;
+    serial.openOutcome[meterPort] = CommNoError;
     meter.fault = ScriptedMeter::Fault::None;
     meter.answerDelayMs = 5;
     meter.wrongAnswer = [this](const QByteArray &request) -> std::optional<QByteArray> {
@@ -278,7 +300,8 @@ void FuzzRun::recover() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     InputReader input(data, size);
-    FuzzRun run(input);
+    const Setup setup(input);
+    FuzzRun run(input, setup);
     for (int events = 0; events < MostEvents && !input.atEnd(); ++events) {
         run.apply(Event(input.byte() % EventKinds));
         run.check("an event");

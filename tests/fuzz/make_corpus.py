@@ -37,8 +37,13 @@ def answered(back=0):
     return advance(5) + answer(back) + deliver()
 
 
-def header(records, two_byte_count=True):
-    return [records, 1 if two_byte_count else 0]
+# What the ports other than the meter's are: two bits a port, in port order.
+NO_DEVICE, SILENT, REFUSED, IN_USE = range(4)
+
+
+def header(records, two_byte_count=True, meter_port=1, other_ports=(NO_DEVICE, NO_DEVICE, NO_DEVICE)):
+    others = sum(outcome << (2 * index) for index, outcome in enumerate(other_ports))
+    return [records, 1 if two_byte_count else 0, meter_port - 1, others]
 
 
 # The first discovery tick probes port 1; the next one ends discovery.
@@ -63,6 +68,9 @@ def polls(count):
 
 
 SEEDS = {
+    # The meter on port 3, behind a port with nothing behind it and one this user may not open.
+    "third-port": header(7, meter_port=3, other_ports=(SILENT, REFUSED, NO_DEVICE)) + advance(600 * 3)
+    + answered() + advance(600) + polls(2),
     "polling": header(7) + FIND_METER + REALTIME_VIEW + polls(3) + RECORD_VIEW + polls(2),
     "download": header(7) + FIND_METER + RECORD_VIEW + download(3) + polls(1),
     "download-one-byte-count": header(4, False) + FIND_METER + RECORD_VIEW + download(2),
