@@ -23,10 +23,14 @@ bool MeterEngine::startDownload() {
 void MeterEngine::Timer_read_Timer() {
     // The last poll's answer is still awaited: the count request would replace it. After a
     // time-out, a block the meter still owes could otherwise come in answer to the new
-    // download's first block request.
+    // download's first block request; the same holds for a block asked for again.
     if (state.LinkStatus == LinkAwaiting || !LineQuiet())
         return;
     Timer_read->setEnabled(false);
+    if (blockAskedAgain) {
+        RequestRecordBlock();
+        return;
+    }
     ComOpen(state.ComNum);
     SendCommand(Command::Standard, RequestType::RecordCount, 0, 0, 0);
 }
@@ -41,6 +45,7 @@ void MeterEngine::RecordCountHandle(int frameLength) {
     state.RecordTotal = downloadRecordCount(state.RxFrame.data(), frameLength);
     // A count answer starts the download afresh, so block numbers count from record 0.
     state.RecordBlocks = 0;
+    lastBlockAnswer.clear();
     emit recordCount(state.RecordTotal);
     if (state.RecordTotal != 0) {
         RequestRecordBlock();
@@ -52,6 +57,18 @@ void MeterEngine::RecordCountHandle(int frameLength) {
 }
 
 void MeterEngine::RecordBlockHandle(int frameLength, int16_t recordsAsked) {
+    const QByteArray answer(reinterpret_cast<const char *>(state.RxFrame.data()), frameLength);
+    // Records carry no number: the answer to the block before, once more, may be a copy of it
+    // rather than these records. The block is asked for again once the line has been quiet, and
+    // that answer is taken whatever it holds.
+    if (answer == lastBlockAnswer && !blockAskedAgain) {
+        blockAskedAgain = true;
+        unsettledSince = platform.monotonicMs();
+        Timer_read->setEnabled(true);
+        return;
+    }
+    blockAskedAgain = false;
+    lastBlockAnswer = answer;
     const int16_t first = int16_t(state.RecordBlocks * RecordsPerBlock);
     const int16_t records = std::min<int16_t>(int16_t(recordsInBlock(frameLength)), recordsAsked);
     state.RecordBlocks = uint8_t(state.RecordBlocks + 1);
@@ -84,6 +101,7 @@ void MeterEngine::DownloadAbort() {
     downloadUnderWay = false;
     // A download still waiting for a free link must not start beside the polling that resumes.
     Timer_read->setEnabled(false);
+    blockAskedAgain = false;
     state.RecordBlocks = 0;
     if (wasUnderWay)
         emit downloadAborted();

@@ -66,7 +66,8 @@ public:
     void Timer_read_Timer();
     void Timer_timeout_Timer();
 
-    // How long the line must have been quiet after a time-out before a download starts.
+    // How long the line must have been quiet after a time-out before a download starts, or
+    // before a block whose answer looked like a copy of the one before is asked for again.
     static constexpr int64_t QuietMs = 1500;
 
 signals:
@@ -110,6 +111,10 @@ private:
     // Since a time-out the meter may still send the answer it owed: the moment of the time-out
     // or of the last bytes heard since. Empty once the line has been quiet for QuietMs.
     std::optional<int64_t> unsettledSince;
+    // The last record block taken in this download, and whether the block after it is being
+    // asked for again because its answer was the same.
+    QByteArray lastBlockAnswer;
+    bool blockAskedAgain = false;
 
     // Ports refused for permission during discovery.
     RefusedPorts refusedPorts;

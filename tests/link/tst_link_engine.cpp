@@ -115,6 +115,8 @@ private slots:
     void lateBlockNeverTakenForALaterRequest();
     void readAgainDuringADownload_data();
     void readAgainDuringADownload();
+    void sameBlockAnswerTwice_data();
+    void sameBlockAnswerTwice();
 };
 
 void EngineTest::discoveryTellsEachPortAndTheEnd() {
@@ -329,6 +331,51 @@ void EngineTest::readAgainDuringADownload() {
     QVERIFY(misnumberedRecords(fixture).isEmpty());
     QVERIFY(!fixture.engine.downloading());
     QVERIFY(!fixture.engine.Timer_read->Enabled());
+}
+
+void EngineTest::sameBlockAnswerTwice_data() {
+    QTest::addColumn<bool>("copyOfFirstBlock"); // else the meter's records repeat
+    QTest::newRow("a copy of the first block after it") << true;
+    QTest::newRow("records that repeat") << false;
+}
+
+// The first block's answer comes twice, the copy once the second block has been asked for; or
+// the meter's second block holds the same records as its first. Either way every record ends up
+// under its own number, and the download ends.
+void EngineTest::sameBlockAnswerTwice() {
+    QFETCH(bool, copyOfFirstBlock);
+    EngineFixture fixture;
+    fixture.meter.recordCount = 7;
+    const QByteArray firstBlock = fixture.meter.answerTo(QByteArray::fromHex("A100010801000000030B"));
+    if (copyOfFirstBlock) {
+        auto meterHears = fixture.serial.onOutput[1];
+        fixture.serial.onOutput[1] = [&, meterHears](const QByteArray &request) {
+            meterHears(request);
+            if (fixture.meter.recordRequests() == std::vector<std::pair<int, int>>{{0, 3}})
+                fixture.platform.clock.callAfter(fixture.meter.answerDelayMs + 1,
+                                                 [&] { fixture.serial.deliver(firstBlock); });
+        };
+    } else {
+        fixture.meter.wrongAnswer = [&](const QByteArray &request) -> std::optional<QByteArray> {
+            const bool secondBlock = request[4] == char(1) && request[6] == char(3);
+            return secondBlock ? std::optional<QByteArray>(firstBlock) : std::nullopt;
+        };
+    }
+    QVERIFY(fixture.findMeter());
+    fixture.engine.setRealtimeView(false);
+    QVERIFY(fixture.engine.startDownload());
+    QVERIFY(fixture.runDownload());
+
+    QCOMPARE(fixture.events.filter(QStringLiteral("ended")), QStringList({"ended 7"}));
+    QCOMPARE(int(fixture.shownRecords.size()), 7);
+    for (const auto &[number, blocks] : fixture.shownRecords) {
+        // The meter's own records, or in the second block the first block's again.
+        const int holds = !copyOfFirstBlock && number >= 3 && number < 6 ? number - 3 : number;
+        QCOMPARE(trimSpaces(blocks[0]->value), storedTime(holds));
+    }
+    // The second block was asked for again, once.
+    QCOMPARE(fixture.meter.recordRequests(),
+             (std::vector<std::pair<int, int>>{{0, 3}, {3, 3}, {3, 3}, {6, 1}}));
 }
 
 QTEST_GUILESS_MAIN(EngineTest)
