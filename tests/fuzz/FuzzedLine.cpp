@@ -49,6 +49,8 @@ void FuzzedLine::queueOther(const QByteArray &bytes) {
 }
 
 void FuzzedLine::deliver(int count, int arrivingDuringInput, bool early) {
+    FakeSerialControl &serial = *platform.serial;
+    const bool reachesPort = serial.PortOpen() && serial.CommPort() == meterPort;
     QByteArray piece;
     while (!line.empty() && (count == 0 || piece.size() < count)) {
         Segment &segment = line.front();
@@ -60,11 +62,13 @@ void FuzzedLine::deliver(int count, int arrivingDuringInput, bool early) {
         const qsizetype taken = count == 0 ? rest : std::min<qsizetype>(rest, count - piece.size());
         piece += segment.bytes.mid(segment.sent, taken);
         segment.sent += taken;
-        if (segment.sent == segment.bytes.size())
-            line.pop_front();
+        if (segment.sent < segment.bytes.size())
+            continue;
+        if (segment.answers && reachesPort)
+            firstDelivered.emplace(*segment.answers, segment.bytes);
+        line.pop_front();
     }
-    FakeSerialControl &serial = *platform.serial;
-    if (piece.isEmpty() || serial.CommPort() != meterPort)
+    if (piece.isEmpty() || !reachesPort)
         return;
     const qsizetype late = std::min<qsizetype>(arrivingDuringInput, piece.size());
     serial.arrivingDuringInput = piece.right(late);
@@ -87,12 +91,22 @@ void FuzzedLine::linkLost() {
 }
 
 bool FuzzedLine::mayStart(const Segment &segment) const {
-    if (!segment.answers ||
-        uint8_t(meter.heard[*segment.answers].request[TypeOffset]) != RequestType::Records)
+    if (!segment.answers)
         return true;
-    if (segment.answers == lastBlockRequest())
+    const size_t asked = *segment.answers;
+    const auto isBlockRequest = [this](size_t index) {
+        return uint8_t(meter.heard[index].request[TypeOffset]) == RequestType::Records;
+    };
+    if (!isBlockRequest(asked))
         return true;
-    const auto lost = lostAt.find(*segment.answers);
+    const std::optional<size_t> lastBlock = lastBlockRequest();
+    if (meter.heard[*lastBlock].request == meter.heard[asked].request)
+        return true;
+    const auto delivered = firstDelivered.find(asked);
+    if (delivered != firstDelivered.end() && delivered->second == segment.bytes &&
+        meter.heard.size() == asked + 2 && isBlockRequest(asked + 1))
+        return true;
+    const auto lost = lostAt.find(asked);
     return lost != lostAt.end() && platform.clock.now() < lost->second + quietMs;
 }
 

@@ -3,14 +3,17 @@
 // The meter's side of the fake port while the fuzzer plays the meter: the requests it heard,
 // the bytes it put on the line and when they reach the port.
 //
-// Records carry no number, so no engine can tell a block answer from a copy of another block of
-// the same size. What the meter may send is therefore bounded where the engine can be held to
-// it, and free everywhere else:
-// - a block answer starts on the line only while its request is the last block request the
-//   meter heard (late, repeated, in any pieces), or until the engine's quiet span has passed
-//   since that request's time-out (a download must not begin before then);
-// - no other bytes can form a block frame: noise and other frames carry neither the start
-//   byte nor the block type, except as a frame's own first bytes with a bad status or checksum.
+// Records carry no number, so no engine can tell every block answer from another block of the
+// same size. What the meter may send is therefore bounded where the engine can be held to it,
+// and free everywhere else. A block answer starts on the line only
+// - while the last block request the meter heard asks for the same records (late, repeated,
+//   in any pieces);
+// - as a copy of the answer that reached the port, once, while the next block is asked for and
+//   nothing else (the engine must see it is the answer before, byte for byte);
+// - or until the engine's quiet span has passed since its request's time-out (a download must
+//   not begin before then).
+// No other bytes can form a block frame: noise and other frames carry neither the start byte
+// nor the block type, except as a frame's own first bytes with a bad status or checksum.
 
 #include "support/FakeLinkPlatform.h"
 #include "support/ScriptedMeter.h"
@@ -68,4 +71,6 @@ private:
     std::optional<Segment> lastAnswer;
     // Block requests heard last when the link was lost, and when.
     std::map<size_t, int64_t> lostAt;
+    // The first answer to each request that reached the port whole.
+    std::map<size_t, QByteArray> firstDelivered;
 };

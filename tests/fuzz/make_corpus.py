@@ -92,6 +92,10 @@ SEEDS = {
     # Read again while the download runs.
     "read-twice": header(7) + FIND_METER + RECORD_VIEW + [READ] + advance(30) + answered() + answered() + [READ]
     + answered() + answered() + polls(1),
+    # The first block's answer twice, the copy once the second block has been asked for; the
+    # second block is asked for again once the line is quiet.
+    "block-copy": header(7) + FIND_METER + RECORD_VIEW + [READ] + advance(30) + answered() + answered() + [REPEAT]
+    + deliver() + advance(1530) + answered() + answered() + polls(1),
     # A block shorter than asked for, reported before the threshold as at a hang-up, and a last
     # block with more records than asked for.
     "block-sizes": header(7) + FIND_METER + RECORD_VIEW + [READ] + advance(30) + answered() + advance(5)
