@@ -44,6 +44,8 @@ public:
     // The answer is no longer awaited: one that comes later is passed over like any other frame.
     void expire();
 
+    // From begin() with a request until its answer is taken or the wait expires.
+    bool awaiting() const { return awaited.has_value(); }
     // What the last bytes taken held.
     const ExchangeStep &lastStep() const { return step; }
     // The bytes taken since the wait began or started afresh, and how many of them were looked at.

@@ -45,6 +45,8 @@ public:
     int16_t port() const { return state.ComNum; }
     // From startDownload() until the download ends or is broken off.
     bool downloading() const { return downloadUnderWay; }
+    // A request went out whose answer has not come; its time-out is running.
+    bool awaitingAnswer() const { return exchange.awaiting(); }
 
     LinkState state;
 
