@@ -1,6 +1,7 @@
 // The log of a program nobody watches: rows in the file their time names, and writes that fail
 // under a real file size limit, a removed file and log rotation, with every answer in the file
 // exactly once, in order, whole.
+#include "cli/LogSession.h"
 #include "cli/UnattendedLog.h"
 #include "measure/CsvRows.h"
 #include "support/FailingDisk.h"
@@ -65,6 +66,7 @@ private slots:
     void pastTheBoundAnswersAreCounted();
     void removedFileBeginsAnew();
     void reopenAfterRotation();
+    void linkRowsAsTheWindowWritesThem();
 
 private:
     QTemporaryDir folder;
@@ -195,6 +197,31 @@ void UnattendedLogTest::reopenAfterRotation() {
     log.reopen();
     log.add(answer(2));
     QCOMPARE(readAll(path), Header + answer(2).rows);
+}
+
+// A loss before the first answer is no news; a loss is marked once; the first answer after it
+// regains the link in a row of its own, at the answer's time.
+void UnattendedLogTest::linkRowsAsTheWindowWritesThem() {
+    Said said;
+    const QString path = folder.filePath(QStringLiteral("session.csv"));
+    UnattendedLog log(path, said.say());
+    QCOMPARE(log.start(Start), QString());
+    LogSession session(log);
+    const std::vector<ShownReading> readings{{"U1", " 230.1", "V"}, {"PF1", "0.98", " "}};
+    const auto at = [](int seconds) { return Start.addSecs(seconds); };
+
+    session.linkLost(at(0));
+    session.answer(at(1), readings);
+    session.answer(at(2), readings);
+    session.linkLost(at(5));
+    session.linkLost(at(8));
+    session.answer(at(9), readings);
+    session.linkLost(at(12));
+
+    QCOMPARE(readAll(path), Header + csvReadingRows(at(1), readings) + csvReadingRows(at(2), readings) +
+                                csvLinkRow(at(5), false) + csvLinkRow(at(9), true) +
+                                csvReadingRows(at(9), readings) + csvLinkRow(at(12), false));
+    QCOMPARE(csvLinkRow(at(5), false), QByteArray("2026-12-10T23:58:05.000+01:00,,Unconnected,,,\r\n"));
 }
 
 QTEST_APPLESS_MAIN(UnattendedLogTest)
