@@ -19,7 +19,8 @@ packages=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-serialport-
 # The trend window: charts, and its SVG export.
 packages+=(qt6-charts-dev qt6-svg-dev)
 # The headless program: MQTT, the metrics endpoint, the service's readiness and watchdog.
-packages+=(libmosquitto-dev qt6-httpserver-dev libsystemd-dev)
+# Qt HTTP Server's CMake files need Qt WebSockets' ones, which its package does not pull in.
+packages+=(libmosquitto-dev qt6-httpserver-dev qt6-websockets-dev libsystemd-dev)
 # The simulator's manual page is made from its --help.
 packages+=(help2man)
 packages+=("${extra[@]}")
