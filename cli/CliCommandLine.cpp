@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "cli/LogPattern.h"
 #include "link/PortOption.h"
+#include "publish/PublishOptions.h"
 
 #include <QCommandLineParser>
 
@@ -33,11 +34,15 @@ constexpr std::array<CommandRow, 5> Commands = {{
      "Downloads the meter's stored records into FILE, in the format its name ends in:\n"
      ".txt the record table as text, .xls or .xlsx a workbook, .csv one row per reading;\n"
      "- writes that CSV on standard output. FILE is written only once the download is whole."},
-    {CliCommandLine::Command::Log, "log", "--csv PATTERN", "log every realtime answer to CSV files",
-     "Logs every realtime answer to a CSV file for as long as it runs. PATTERN may hold\n"
-     "%Y %m %d %H (year, month, day, hour; %% for %); a new file begins when the name they\n"
-     "give changes. A file that cannot be written does not end the log: the answers wait\n"
-     "in memory until it can. SIGHUP reopens the file; SIGTERM and SIGINT end the log."},
+    {CliCommandLine::Command::Log, "log", "[--csv PATTERN] [--mqtt HOST] [--metrics PORT]",
+     "log every realtime answer to CSV files, MQTT, Prometheus",
+     "Logs every realtime answer for as long as it runs: to a CSV file, to an MQTT broker,\n"
+     "to a Prometheus endpoint, or to any of them together; at least one is needed.\n"
+     "PATTERN may hold %Y %m %d %H (year, month, day, hour; %% for %); a new file begins\n"
+     "when the name they give changes. A file that cannot be written does not end the log:\n"
+     "the answers wait in memory until it can. The log never waits for the broker: while it\n"
+     "is away the state messages wait in memory. SIGHUP reopens the file; SIGTERM and SIGINT\n"
+     "end the log."},
 }};
 
 const CommandRow *commandNamed(const QString &name) {
@@ -143,6 +148,7 @@ CliCommandLine parseCliCommandLine(const QStringList &arguments) {
         break;
     case CliCommandLine::Command::Log:
         parser.addOption(csv);
+        addPublishOptions(parser);
         break;
     default:
         break;
@@ -179,11 +185,21 @@ CliCommandLine parseCliCommandLine(const QStringList &arguments) {
         result.outputFormat = *format;
     }
     if (result.command == CliCommandLine::Command::Log) {
-        if (!parser.isSet(csv))
-            return failure(QStringLiteral("log needs --csv PATTERN"), command);
-        result.csvPattern = parser.value(csv);
-        if (const QString error = logPatternError(result.csvPattern); !error.isEmpty())
+        if (parser.isSet(csv)) {
+            result.csvPattern = parser.value(csv);
+            if (const QString error = logPatternError(result.csvPattern); !error.isEmpty())
+                return failure(error, command);
+        }
+        QString error;
+        std::optional<PublishSettings> publish = publishSettings(parser, &error);
+        if (!publish)
             return failure(error, command);
+        if (publish->mqtt || publish->metrics)
+            result.publish = std::move(publish);
+        else if (parser.isSet(QStringLiteral("name")))
+            return failure(QStringLiteral("--name needs --mqtt or --metrics"), command);
+        if (!parser.isSet(csv) && !result.publish)
+            return failure(QStringLiteral("log needs --csv PATTERN, --mqtt HOST or --metrics PORT"), command);
     }
     return result;
 }

@@ -2,9 +2,12 @@
 
 #include "cli/DownloadOutput.h"
 #include "link/PortTable.h"
+#include "publish/PublishSettings.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // What powerclamp-cli's command line asks for. Parsing prints nothing and ends nothing, so
 // main() decides where each text goes and with which exit status.
@@ -20,7 +23,9 @@ struct CliCommandLine {
     bool json = false;  // read, watch
     QString outputPath; // download; "-" for standard output
     DownloadFormat outputFormat = DownloadFormat::RecordText;
-    QString csvPattern; // log
+    QString csvPattern; // log; empty without --csv
+    // log: where the readings go besides the CSV, with --mqtt or --metrics.
+    std::optional<PublishSettings> publish;
 };
 
 // Exit statuses: a command line that cannot be used, and a failure while running.

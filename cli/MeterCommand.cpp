@@ -26,8 +26,12 @@ void MeterCommand::start() {
         findDeadline->setEnabled(true);
 }
 
-void MeterCommand::stopAndFinish(int status) {
+void MeterCommand::stopLink() {
     findDeadline->setEnabled(false);
     engine.stop();
+}
+
+void MeterCommand::stopAndFinish(int status) {
+    stopLink();
     finish(status);
 }

@@ -28,6 +28,8 @@ protected:
     virtual bool givesUpWithoutMeter() const { return true; }
     // What the command asks polls for.
     virtual bool realtimeView() const { return true; }
+    // Stops the engine: no more answers, no more events of the link.
+    void stopLink();
     // Stops the engine, then ends with `status`.
     void stopAndFinish(int status);
 

@@ -46,7 +46,7 @@ std::unique_ptr<CliCommand> commandFor(const CliCommandLine &commandLine, QtLink
         return std::make_unique<DownloadCommand>(platform, console, commandLine.outputPath,
                                                  commandLine.outputFormat);
     case CliCommandLine::Command::Log:
-        return std::make_unique<LogCommand>(platform, console, commandLine.csvPattern);
+        return std::make_unique<LogCommand>(platform, console, commandLine.csvPattern, commandLine.publish);
     case CliCommandLine::Command::None:
         break;
     }

@@ -17,6 +17,8 @@ class CliCommandLineTest : public QObject {
 private slots:
     void commands_data();
     void commands();
+    void logOutputs_data();
+    void logOutputs();
     void helpAndVersion_data();
     void helpAndVersion();
     void unusable_data();
@@ -81,6 +83,47 @@ void CliCommandLineTest::commands() {
     QCOMPARE(parsed.portDevices, ports);
 }
 
+// Each of the log's outputs alone and together; the network's settings only with --mqtt or --metrics.
+void CliCommandLineTest::logOutputs_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("broker");  // HOST:PORT, empty without MQTT
+    QTest::addColumn<int>("metricsPort"); // -1 without metrics
+    QTest::addColumn<QString>("meterName");
+
+    QTest::newRow("csv alone") << QStringList{"--csv", "r.csv"} << "r.csv"
+                               << "" << -1 << "";
+    QTest::newRow("mqtt alone") << QStringList{"--mqtt", "broker.local"} << ""
+                                << "broker.local:1883" << -1 << "powerclamp";
+    QTest::newRow("metrics alone, named") << QStringList{"--metrics", "9101", "--name", "bench"} << ""
+                                          << "" << 9101 << "bench";
+    QTest::newRow("all three") << QStringList{"--csv",     "r-%Y.csv",     "--mqtt", "[::1]:8883",
+                                              "--metrics", "0.0.0.0:9100", "--name", "b_1"}
+                               << "r-%Y.csv"
+                               << "::1:8883" << 9100 << "b_1";
+}
+
+void CliCommandLineTest::logOutputs() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, pattern);
+    QFETCH(QString, broker);
+    QFETCH(int, metricsPort);
+    QFETCH(QString, meterName);
+
+    const CliCommandLine parsed = parseCliCommandLine(QStringList{"powerclamp-cli", "log"} + arguments);
+    QVERIFY2(parsed.action == Action::Run, qPrintable(parsed.text));
+    QCOMPARE(parsed.csvPattern, pattern);
+    QCOMPARE(parsed.publish.has_value(), !meterName.isEmpty());
+    if (!parsed.publish)
+        return;
+    QCOMPARE(parsed.publish->meterName, meterName);
+    QCOMPARE(parsed.publish->mqtt
+                 ? parsed.publish->mqtt->host + u':' + QString::number(parsed.publish->mqtt->port)
+                 : QString(),
+             broker);
+    QCOMPARE(parsed.publish->metrics ? int(parsed.publish->metrics->port) : -1, metricsPort);
+}
+
 void CliCommandLineTest::helpAndVersion_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<Action>("action");
@@ -90,7 +133,7 @@ void CliCommandLineTest::helpAndVersion_data() {
                                "read [--json]",
                                "watch [--json]",
                                "download --output FILE",
-                               "log --csv PATTERN",
+                               "log [--csv PATTERN] [--mqtt HOST] [--metrics PORT]",
                                "--port <N=DEVICE>"};
     QTest::newRow("--help") << QStringList{"--help"} << Action::PrintHelp
                             << (QStringList{"Usage: powerclamp-cli COMMAND [options]"} + commands);
@@ -108,7 +151,10 @@ void CliCommandLineTest::helpAndVersion_data() {
         {"watch", {"Usage: powerclamp-cli watch [--json] [options]", "until interrupted"}},
         {"download",
          {"Usage: powerclamp-cli download --output FILE [options]", "-o, --output <FILE>", ".xlsx"}},
-        {"log", {"Usage: powerclamp-cli log --csv PATTERN [options]", "--csv <PATTERN>", "SIGHUP"}},
+        {"log",
+         {"Usage: powerclamp-cli log [--csv PATTERN] [--mqtt HOST] [--metrics PORT] [options]",
+          "--csv <PATTERN>", "--mqtt <HOST[:PORT]>", "--mqtt-password-file <FILE>", "--ha-prefix <PREFIX>",
+          "--metrics <[ADDRESS:]PORT>", "SIGHUP"}},
     };
     for (const auto &row : commandHelp) {
         QTest::addRow("%s --help", row.command)
@@ -169,8 +215,40 @@ void CliCommandLineTest::unusable_data() {
         << QStringList{"download", "--output", ".csv"}
         << "--output wants a name ending in .txt, .xls, .xlsx or .csv, or - for standard output, not '.csv'"
         << "powerclamp-cli download --help";
-    QTest::newRow("log without csv") << QStringList{"log"} << "log needs --csv PATTERN"
-                                     << "powerclamp-cli log --help";
+    const QString log = QStringLiteral("powerclamp-cli log --help");
+    QTest::newRow("log without an output")
+        << QStringList{"log"} << "log needs --csv PATTERN, --mqtt HOST or --metrics PORT" << log;
+    QTest::newRow("log, a name for no network output")
+        << QStringList{"log", "--csv", "r.csv", "--name", "bench"} << "--name needs --mqtt or --metrics"
+        << log;
+    QTest::newRow("log, a broker option without --mqtt")
+        << QStringList{"log", "--metrics", "9101", "--mqtt-prefix", "home"} << "--mqtt-prefix needs --mqtt"
+        << log;
+    QTest::newRow("log, a broker without a host")
+        << QStringList{"log", "--mqtt", ":1883"}
+        << "--mqtt wants HOST[:PORT] with a port from 1 to 65535, for example --mqtt broker.local:1883, not "
+           "':1883'"
+        << log;
+    QTest::newRow("log, a name with a blank")
+        << QStringList{"log", "--mqtt", "broker", "--name", "my meter"}
+        << "--name 'my meter' may hold only letters, digits, '_' and '-'" << log;
+    QTest::newRow("log, a password file that cannot be read")
+        << QStringList{"log",
+                       "--mqtt",
+                       "broker",
+                       "--mqtt-user",
+                       "u",
+                       "--mqtt-password-file",
+                       "/nonexistent/pw"}
+        << "cannot read the MQTT password file /nonexistent/pw: No such file or directory" << log;
+    QTest::newRow("log, a metrics port out of range")
+        << QStringList{"log", "--csv", "r.csv", "--metrics", "65536"}
+        << "--metrics wants [ADDRESS:]PORT with an IP address and a port from 1 to 65535, for example "
+           "--metrics 9100 or --metrics 0.0.0.0:9100, not '65536'"
+        << log;
+    QTest::newRow("a network option of log on watch")
+        << QStringList{"watch", "--mqtt", "broker"} << "Unknown option 'mqtt'."
+        << "powerclamp-cli watch --help";
     QTest::newRow("log, empty pattern") << QStringList{"log", "--csv", ""} << "--csv names no file"
                                         << "powerclamp-cli log --help";
     QTest::newRow("log, unknown field") << QStringList{"log", "--csv", "log-%M.csv"}

@@ -152,7 +152,7 @@ void LogDayTest::aDayWithUnplugsAndWriteFailures() {
         QCOMPARE(numbers[index], index + 1);
     QCOMPARE(lost, Unplugs);
     QCOMPARE(regained, Unplugs);
-    QCOMPARE(command.unattendedLog().droppedAnswers(), qint64(0));
+    QCOMPARE(command.unattendedLog()->droppedAnswers(), qint64(0));
     const QByteArray said = readAll(errors.fileName());
     QCOMPARE(said.count("the answers are kept in memory"), WriteFailureSpells);
     QCOMPARE(said.count("is written again"), WriteFailureSpells);

@@ -29,3 +29,10 @@ PortDevices portsForTest(int meterPort, const QString &meterLink, const QString 
         ports[port] = port == meterPort ? meterLink : nowhere;
     return ports;
 }
+
+QStringList portArguments(const PortDevices &ports) {
+    QStringList arguments;
+    for (const auto &[port, device] : ports)
+        arguments << QStringLiteral("--port") << QStringLiteral("%1=%2").arg(port).arg(device);
+    return arguments;
+}

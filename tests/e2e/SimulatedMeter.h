@@ -61,3 +61,5 @@ private:
 // Points every port number discovery can reach at the meter's link or at nothing, so no test
 // ever opens a real device.
 PortDevices portsForTest(int meterPort, const QString &meterLink, const QString &nowhere);
+// The same as powerclamp-cli's options: --port N=DEVICE for each.
+QStringList portArguments(const PortDevices &ports);

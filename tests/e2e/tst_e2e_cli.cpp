@@ -79,11 +79,9 @@ void CliEndToEndTest::initTestCase() {
 }
 
 void CliEndToEndTest::startCli(QProcess &cli, const QStringList &arguments) {
-    QStringList ports;
-    for (const auto &[port, device] :
-         portsForTest(MeterPort, meterLink(), links.filePath(QStringLiteral("none"))))
-        ports << QStringLiteral("--port") << QStringLiteral("%1=%2").arg(port).arg(device);
-    cli.start(QStringLiteral(POWERCLAMP_CLI_PATH), arguments + ports);
+    cli.start(QStringLiteral(POWERCLAMP_CLI_PATH),
+              arguments + portArguments(
+                              portsForTest(MeterPort, meterLink(), links.filePath(QStringLiteral("none")))));
     QVERIFY(cli.waitForStarted(5000));
 }
 
