@@ -2,6 +2,7 @@
 
 #include "app/Fonts.h"
 #include "app/Platform.h"
+#include "app/Preferences.h"
 #include "app/TabStrip.h"
 #include "app/Twips.h"
 #include "link/SerialControl.h"
@@ -9,8 +10,7 @@
 #include "measure/GridControl.h"
 #include "output/CommonDialog.h"
 #include "output/PrinterControl.h"
-#include "output/ReadingLog.h"
-#include "trend/ReadingHistory.h"
+#include "readings/RunReadings.h"
 
 #include <QFrame>
 #include <QIcon>
@@ -18,6 +18,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -27,6 +28,7 @@ constexpr int ClientWidth = 11655;
 constexpr int ClientHeight = 9750;
 constexpr int StatusBarHeight = 495;
 const QColor LabelGreen(0, 192, 0);
+const QColor AlarmRed(200, 0, 0);
 
 void placeTwips(QWidget *widget, int left, int top, int width, int height) {
     widget->setGeometry(twips(left), twips(top), twips(width), twips(height));
@@ -44,8 +46,9 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, 
 } // namespace
 
 Form1::Form1(Platform &platform, QWidget *parent)
-    : QMainWindow(parent), engine(platform), readingHistory(std::make_unique<ReadingHistory>()),
-      platform(platform) {
+    : QMainWindow(parent), engine(platform),
+      runReadings(std::make_unique<RunReadings>([&platform] { return platform.monotonicMs(); })),
+      preferences(std::make_unique<Preferences>(platform.createSettings())), platform(platform) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Large Caliber Power Clamp"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/powerclamp.png")));
@@ -62,6 +65,7 @@ Form1::Form1(Platform &platform, QWidget *parent)
     CommonDialog1 = platform.createCommonDialog(this);
     Printer = platform.createPrinter();
     connectEvents();
+    connectRunReadings();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     Form_Load();
@@ -115,6 +119,7 @@ void Form1::createCommands() {
     menuprint = addEntry(menuoprate, "menuprint", tr("Print"));
     menulog = addEntry(menuoprate, "menulog", tr("Start Log"));
     menutrend = addEntry(menuoprate, "menutrend", tr("Trend"));
+    menualarms = addEntry(menuoprate, "menualarms", tr("Alarms\u2026"));
     menuhelp = addMenu("menuhelp", tr("Help"));
     menuabout = addEntry(menuhelp, "menuabout", tr("About"));
 }
@@ -181,12 +186,22 @@ void Form1::createStatusDisplay() {
         StatusBar1->addWidget(label, panel == 1 ? 1 : 0);
         StatusBar1Panels[size_t(panel)] = label;
     }
-    StatusBar1Log = new QLabel(StatusBar1);
-    StatusBar1Log->setObjectName(QStringLiteral("StatusBar1Log"));
-    StatusBar1Log->setFrameShape(QFrame::Panel);
-    StatusBar1Log->setFrameShadow(QFrame::Sunken);
-    StatusBar1->addPermanentWidget(StatusBar1Log);
-    StatusBar1Log->hide();
+    // Panels at the right that show only while they have something to say.
+    const auto addOccasionalPanel = [this](const char *name) {
+        auto *label = new QLabel(StatusBar1);
+        label->setObjectName(QLatin1String(name));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        StatusBar1->addPermanentWidget(label);
+        label->hide();
+        return label;
+    };
+    StatusBar1Records = addOccasionalPanel("StatusBar1Records");
+    StatusBar1Alarm = addOccasionalPanel("StatusBar1Alarm");
+    QPalette red = StatusBar1Alarm->palette();
+    red.setColor(QPalette::WindowText, AlarmRed);
+    StatusBar1Alarm->setPalette(red);
+    StatusBar1Log = addOccasionalPanel("StatusBar1Log");
 }
 
 void Form1::createTimers() {
@@ -211,6 +226,7 @@ void Form1::connectEvents() {
     connect(menuabout, &QAction::triggered, this, &Form1::menuabout_Click);
     connect(menulog, &QAction::triggered, this, &Form1::menulog_Click);
     connect(menutrend, &QAction::triggered, this, &Form1::menutrend_Click);
+    connect(menualarms, &QAction::triggered, this, &Form1::menualarms_Click);
     connect(TabStrip1, &TabStrip::Click, this, &Form1::TabStrip1_Click);
     connect(Timer_date.get(), &TimerControl::Timer, this, &Form1::Timer_date_Timer);
     connectEngine();

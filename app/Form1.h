@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CommonDialog;
 class GridControl;
@@ -22,8 +23,8 @@ class QStatusBar;
 class QTabBar;
 class TabStrip;
 class QToolButton;
-class ReadingHistory;
-class ReadingLog;
+class Preferences;
+class RunReadings;
 class TimerControl;
 class TrendWindow;
 
@@ -44,8 +45,8 @@ public:
     QToolButton *Button_read, *Button_save, *Button_clear, *Button_print, *Button_help, *Button_close;
     QMenu *menufile, *menuoprate, *menuhelp;
     QAction *menuread, *menusave, *menuclose, *menuclear, *menuprint, *menuabout;
-    // Operate menu additions: the reading log (start and stop) and the trend window.
-    QAction *menulog, *menutrend;
+    // Operate menu additions: the reading log (start and stop), the trend window and the alarms.
+    QAction *menulog, *menutrend, *menualarms;
 
     // Views.
     TabStrip *TabStrip1;
@@ -61,6 +62,11 @@ public:
     std::array<QLabel *, 3> StatusBar1Panels;
     // The running log's file and rows; hidden while no log runs.
     QLabel *StatusBar1Log;
+    // The alarms raised now; hidden while none is.
+    QLabel *StatusBar1Alarm;
+    // How many records the meter holds against how many were read; shown only when it holds more
+    // than a download can read.
+    QLabel *StatusBar1Records;
 
     // Controls without a face.
     std::unique_ptr<CommonDialog> CommonDialog1;
@@ -88,6 +94,8 @@ public:
     void RealtimeDataHandle(const ShownBlocks &readings);
     void GridInit();
     void RecordDataHandle(int16_t first, const std::vector<ShownBlocks> &records);
+    // The records the meter announced before a download, however many a download can read.
+    void KeepRecordsHeld(int held);
 
     // output/
     void Button_save_Click();
@@ -96,17 +104,21 @@ public:
     void ExportToExcel(const QString &path);
     void Button_print_Click();
     void menulog_Click();
-    // Every realtime answer and every loss of the link, for the trend and the log.
-    void KeepReadings(const std::vector<ShownReading> &readings);
-    void KeepLinkLost();
 
     // trend/
     void menutrend_Click();
 
-    // The readings of this session, the running log (none when no log runs) and the trend window.
-    std::unique_ptr<ReadingHistory> readingHistory;
-    std::unique_ptr<ReadingLog> readingLog;
+    // app/: every realtime answer and every loss of the link, for the trend, the log and the
+    // alarms; Operate, Alarms.
+    void KeepReadings(const std::vector<ShownReading> &readings);
+    void KeepLinkLost();
+    void menualarms_Click();
+
+    // The readings of this run (history, log, alarms), the trend window, and what the window
+    // remembers from one run to the next.
+    std::unique_ptr<RunReadings> runReadings;
     TrendWindow *trendWindow = nullptr;
+    std::unique_ptr<Preferences> preferences;
 
 private:
     // Every change of the commands' enabled states and of the tab strip's goes through here.
@@ -129,7 +141,7 @@ private:
     void ShowConnected();
     void ShowLinkLost();
     void ShowMeterFound();
-    void ShowRecordCount(int16_t total);
+    void ShowRecordCount(int16_t total, int held);
     void ShowDownloadProgress(int16_t records);
     void ShowDownloadEnd(int16_t total);
     // Ports refused for permission during discovery: one notice, the search goes on.
@@ -137,6 +149,8 @@ private:
 
     // Helpers of measure/ handlers.
     void emptyGridRows(int fromRow, int toRow);
+    void ShowRecordsRead(int recordsRead);
+    int recordsHeld = 0;
 
     // Helpers of output/ handlers.
     bool showSaveDialog(const QString &filter, const QString &firstTypeExt, const QString &otherTypeExt,
@@ -145,9 +159,13 @@ private:
     void reportPrintingError(const QString &reason);
     void startLog();
     void stopLog();
-    void appendToLog(const QByteArray &rows, int rowCount);
     void showLogState();
+    void reportLogStopped(const QString &path, qint64 rows, const QString &failure);
     void warnUser(const QString &text, const QString &title);
+
+    // Helpers of the run's readings.
+    void connectRunReadings();
+    void showAlarmState();
 
     void createCommands();
     void createViews();

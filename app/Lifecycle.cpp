@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QLabel>
 #include <QToolButton>
 
 void Form1::Form_Load() {
@@ -36,6 +37,7 @@ void Form1::Button_help_Click() {
 
 void Form1::Button_clear_Click() {
     GridInit();
+    StatusBar1Records->hide();
 }
 
 void Form1::menuread_Click() {

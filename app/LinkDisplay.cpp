@@ -35,7 +35,8 @@ void Form1::ShowMeterFound() {
         SetCommandStates(CommandMoment::MeterFound);
 }
 
-void Form1::ShowRecordCount(int16_t total) {
+void Form1::ShowRecordCount(int16_t total, int held) {
+    KeepRecordsHeld(held);
     if (total == 0)
         return;
     Progress_read->setMaximum(total);

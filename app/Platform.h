@@ -9,6 +9,7 @@
 
 class CommonDialog;
 class PrinterControl;
+class QSettings;
 class QWidget;
 
 struct MessageBoxRequest {
@@ -18,12 +19,14 @@ struct MessageBoxRequest {
 };
 
 // Everything Form1 needs from the world outside the window: the engine's timers, port and
-// clocks, and the window's dialogs, printer and message boxes. The program uses Qt's; the tests
+// clocks, and the window's dialogs, printer, settings and message boxes. The program uses Qt's; the tests
 // use doubles (a virtual clock, a scripted port, a scripted dialog) so every path runs headless.
 class Platform : public virtual LinkPlatform {
 public:
     virtual std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) = 0;
     virtual std::unique_ptr<PrinterControl> createPrinter() = 0;
+    // Where the window keeps what it remembers from one run to the next.
+    virtual std::unique_ptr<QSettings> createSettings() = 0;
 
     // A modal message box with an OK button; returns when the user closes it.
     virtual void MsgBox(QWidget *owner, const MessageBoxRequest &request) = 0;

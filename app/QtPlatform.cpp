@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QSettings>
 
 std::unique_ptr<CommonDialog> QtPlatform::createCommonDialog(QWidget *owner) {
     return std::make_unique<QtCommonDialog>(owner, sharedPrinter());
@@ -12,6 +13,12 @@ std::unique_ptr<CommonDialog> QtPlatform::createCommonDialog(QWidget *owner) {
 
 std::unique_ptr<PrinterControl> QtPlatform::createPrinter() {
     return std::make_unique<QtPrinterControl>(sharedPrinter());
+}
+
+std::unique_ptr<QSettings> QtPlatform::createSettings() {
+    // The user's own settings: a file under ~/.config on Linux, the registry on Windows.
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("powerclamp"), QStringLiteral("powerclamp"));
 }
 
 void QtPlatform::MsgBox(QWidget *owner, const MessageBoxRequest &request) {

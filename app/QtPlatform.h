@@ -10,6 +10,7 @@ public:
 
     std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override;
     std::unique_ptr<PrinterControl> createPrinter() override;
+    std::unique_ptr<QSettings> createSettings() override;
     void MsgBox(QWidget *owner, const MessageBoxRequest &request) override;
     void Beep() override;
     void End() override;

@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 
 #include "app/ClockFormat.h"
+#include "app/Platform.h"
 #include "app/TabStrip.h"
 #include "link/TimerControl.h"
 #include "measure/GridControl.h"
@@ -24,7 +25,7 @@ void Form1::TabStrip1_Click() {
 }
 
 void Form1::Timer_date_Timer() {
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = platform.currentDateTime();
     const QLocale locale = QLocale::system();
     StatusBar1Panels[0]->setText(locale.toString(now.date(), QLocale::ShortFormat));
     StatusBar1Panels[2]->setText(

@@ -1,6 +1,7 @@
 #include "Version.h"
 #include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "app/Preferences.h"
 #include "app/QtPlatform.h"
 #include "link/PortNames.h"
 
@@ -59,8 +60,9 @@ int main(int argc, char *argv[]) {
     QtPlatform platform(*ports);
     Form1 window(platform);
     window.adjustSize();
-    window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
-                                           window.screen()->availableGeometry()));
+    if (!window.preferences->restorePlace(&window, QStringLiteral("window")))
+        window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
+                                               window.screen()->availableGeometry()));
     window.show();
     return application.exec();
 }

@@ -1,7 +1,7 @@
 #include "cli/AnswerLines.h"
 
 #include "measure/BaseUnits.h"
-#include "measure/CsvRows.h"
+#include "output/LogFormat.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

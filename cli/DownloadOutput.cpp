@@ -1,6 +1,6 @@
 #include "cli/DownloadOutput.h"
 
-#include "measure/CsvRows.h"
+#include "output/LogFormat.h"
 #include "output/SaveFile.h"
 #include "output/TextLayouts.h"
 #include "output/Workbook.h"

@@ -1,7 +1,7 @@
 #include "cli/LogSession.h"
 
 #include "cli/UnattendedLog.h"
-#include "measure/CsvRows.h"
+#include "output/LogFormat.h"
 
 void LogSession::answer(const QDateTime &time, const std::vector<ShownReading> &readings) {
     QByteArray rows = csvReadingRows(time, readings);

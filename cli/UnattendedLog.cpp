@@ -1,7 +1,7 @@
 #include "cli/UnattendedLog.h"
 
 #include "cli/LogPattern.h"
-#include "measure/CsvRows.h"
+#include "output/LogFormat.h"
 
 #include <QDir>
 

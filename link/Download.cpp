@@ -38,7 +38,7 @@ void MeterEngine::RecordCountHandle(int frameLength) {
     state.RecordTotal = downloadRecordCount(state.RxFrame.data(), frameLength);
     // A count answer starts the download afresh, so block numbers count from record 0.
     state.RecordBlocks = 0;
-    emit recordCount(state.RecordTotal);
+    emit recordCount(state.RecordTotal, announcedRecordCount(state.RxFrame.data(), frameLength));
     if (state.RecordTotal != 0) {
         RequestRecordBlock();
         return;

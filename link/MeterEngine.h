@@ -78,8 +78,9 @@ signals:
     void discoveryEnded();
     // The four reading blocks of one realtime answer.
     void realtimeReadings(const ShownBlocks &readings);
-    // The count answer that starts a download: the records it will fetch.
-    void recordCount(int16_t total);
+    // The count answer that starts a download: the records it will fetch, and the records the
+    // meter holds, more than `total` when it holds more than requests can address.
+    void recordCount(int16_t total, int held);
     // One block of a download: the number of its first record (0 for the first record) and its
     // records, each four reading blocks.
     void recordBlock(int16_t first, const std::vector<ShownBlocks> &records);

@@ -27,8 +27,11 @@ int recordsInBlock(int length) {
     return (length - FrameOverhead) / RecordSize;
 }
 
+int announcedRecordCount(const uint8_t *frame, int length) {
+    return length == FrameOverhead + 1 ? frame[PayloadOffset]
+                                       : frame[PayloadOffset + 1] * 256 + frame[PayloadOffset];
+}
+
 int16_t downloadRecordCount(const uint8_t *frame, int length) {
-    const int reported = length == FrameOverhead + 1 ? frame[PayloadOffset]
-                                                     : frame[PayloadOffset + 1] * 256 + frame[PayloadOffset];
-    return int16_t(std::min(reported, int(MaxDownloadRecords)));
+    return int16_t(std::min(announcedRecordCount(frame, length), int(MaxDownloadRecords)));
 }

@@ -31,6 +31,9 @@ FrameCheck checkFrame(const uint8_t *bytes, int count);
 // Records in a record-block answer of this length.
 int recordsInBlock(int length);
 
-// The records a count answer (one count byte, or two low byte first) announces, bounded to
-// what one download fetches.
+// The records a count answer (one count byte, or two low byte first) announces, as many as the
+// meter holds.
+int announcedRecordCount(const uint8_t *frame, int length);
+
+// The same bounded to what one download fetches.
 int16_t downloadRecordCount(const uint8_t *frame, int length);

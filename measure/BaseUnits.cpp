@@ -1,39 +1,8 @@
 #include "measure/BaseUnits.h"
 
-#include <QStringView>
-
-#include <array>
+#include "measure/UnitFacts.h"
 
 namespace {
-
-struct UnitRow {
-    QStringView text;
-    QStringView base;
-    int powerOfTen;
-};
-
-// The meter's unit texts that carry numbers. The multiplier letter is K in "KW", "Kvar",
-// "KVA", "KWh" and "KHz" and k in "kΩ"; all mean a thousand.
-constexpr std::array<UnitRow, 18> NumberUnits = {{
-    {u"mA", u"A", -3},
-    {u"A", u"A", 0},
-    {u"mV", u"V", -3},
-    {u"V", u"V", 0},
-    {u"m\u03A9", u"\u03A9", -3},
-    {u"\u03A9", u"\u03A9", 0},
-    {u"k\u03A9", u"\u03A9", 3},
-    {u"W", u"W", 0},
-    {u"KW", u"W", 3},
-    {u"var", u"var", 0},
-    {u"Kvar", u"var", 3},
-    {u"VA", u"VA", 0},
-    {u"KVA", u"VA", 3},
-    {u"KWh", u"Wh", 3},
-    {u"\u00B0", u"\u00B0", 0},
-    {u" ", u"", 0},
-    {u"Hz", u"Hz", 0},
-    {u"KHz", u"Hz", 3},
-}};
 
 bool isDigit(QChar character) {
     return character >= u'0' && character <= u'9';
@@ -42,10 +11,10 @@ bool isDigit(QChar character) {
 } // namespace
 
 std::optional<BaseUnit> baseUnitOf(const QString &unitText) {
-    for (const UnitRow &row : NumberUnits)
-        if (row.text == unitText)
-            return BaseUnit{row.base.toString(), row.powerOfTen};
-    return std::nullopt;
+    const UnitFact *fact = unitFactOf(unitText);
+    if (!fact || fact->kind != UnitKind::Number)
+        return std::nullopt;
+    return BaseUnit{fact->baseUnit.toString(), fact->powerOfTen};
 }
 
 std::optional<QString> shiftedDecimal(const QString &valueText, int powerOfTen) {

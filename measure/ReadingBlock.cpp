@@ -3,7 +3,6 @@
 namespace {
 
 constexpr uint8_t EmptyCode = 0x20;
-constexpr uint8_t TimeItem = 46;
 constexpr int ItemCodeOffset = 0;
 constexpr int UnitCodeOffset = 1;
 constexpr int ValueOffset = 2;
@@ -52,7 +51,7 @@ void applyDotRule(uint8_t *block) {
 }
 
 QString valueText(const uint8_t *block) {
-    if (block[ItemCodeOffset] == TimeItem)
+    if (block[ItemCodeOffset] == TimeItemCode)
         return timeText(timeCount(block));
     return QString::fromLatin1(reinterpret_cast<const char *>(block + ValueOffset), ValueLength);
 }

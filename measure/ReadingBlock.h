@@ -15,6 +15,9 @@ constexpr int UnitNameCount = 22;
 using ItemNameTable = std::array<QString, ItemNameCount>;
 using UnitNameTable = std::array<QString, UnitNameCount>;
 
+// The item whose value bytes hold a count of seconds, shown as a time.
+constexpr uint8_t TimeItemCode = 46;
+
 constexpr int ReadingBlockSize = 8;
 // A stored record is four reading blocks.
 constexpr int RecordSize = 4 * ReadingBlockSize;

@@ -31,13 +31,12 @@ void Form1::GridInit() {
 
 void Form1::RecordDataHandle(int16_t first, const std::vector<ShownBlocks> &records) {
     const int count = int(records.size());
-    // A download holding a single record leaves the row count as it was.
-    if (first != 0 || count != 1) {
-        const int rowsBefore = DataGrid->Rows();
-        const int rowsAfter = (first + count) * RowsPerRecord;
-        DataGrid->setRows(rowsAfter);
-        emptyGridRows(rowsBefore, rowsAfter);
-    }
+    // Every block sets the row count, the first one of a single record too: rows of an earlier,
+    // longer download left below it would read as this meter's records.
+    const int rowsBefore = DataGrid->Rows();
+    const int rowsAfter = (first + count) * RowsPerRecord;
+    DataGrid->setRows(rowsAfter);
+    emptyGridRows(rowsBefore, rowsAfter);
     for (int record = 0; record < count; ++record) {
         const int number = first + record + 1;
         const int nameRow = (number - 1) * RowsPerRecord;
@@ -49,6 +48,7 @@ void Form1::RecordDataHandle(int16_t first, const std::vector<ShownBlocks> &reco
             DataGrid->setTextMatrix(nameRow + 1, col, recordReadingCell(block));
         }
     }
+    ShowRecordsRead(first + count);
 }
 
 void Form1::emptyGridRows(int fromRow, int toRow) {

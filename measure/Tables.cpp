@@ -1,7 +1,8 @@
 // The item and unit tables of the engine's state.
 #include "link/MeterEngine.h"
 
-#include "measure/NameTables.h"
+#include "measure/ItemNames.h"
+#include "measure/UnitFacts.h"
 
 void MeterEngine::DisLabelInit() {
     state.ItemName = itemNameTable();

@@ -1,19 +1,18 @@
-// The reading log: Operate, Start Log / Stop Log, and the readings it and the trend keep.
+// The reading log: Operate, Start Log / Stop Log, and what the status bar says of it.
 #include "app/Form1.h"
 
-#include "measure/CsvRows.h"
 #include "output/CommonDialog.h"
 #include "output/ReadingLog.h"
-#include "trend/ReadingHistory.h"
+#include "readings/RunReadings.h"
 
-#include <QDateTime>
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
 
 void Form1::menulog_Click() {
-    if (readingLog)
+    if (runReadings->log())
         stopLog();
     else
         startLog();
@@ -31,9 +30,8 @@ void Form1::startLog() {
     if (!chosen)
         return;
     const QString path = CommonDialog1->FileName;
-    QString failure;
-    readingLog = ReadingLog::open(path, csvHeader(), failure);
-    if (!readingLog) {
+    const QString failure = runReadings->startLog(path);
+    if (!failure.isEmpty()) {
         reportSaveError(path, failure);
         return;
     }
@@ -42,50 +40,26 @@ void Form1::startLog() {
 }
 
 void Form1::stopLog() {
-    readingLog.reset();
+    runReadings->stopLog();
     menulog->setText(tr("Start Log"));
     StatusBar1Log->hide();
 }
 
-void Form1::appendToLog(const QByteArray &rows, int rowCount) {
-    if (!readingLog)
-        return;
-    const QString failure = readingLog->append(rows, rowCount);
-    if (failure.isEmpty()) {
-        showLogState();
-        return;
-    }
-    const QString path = readingLog->path();
-    const qint64 rowsKept = readingLog->rows();
-    stopLog();
-    // Told once the receive handler has returned, so a message box never holds up the link.
-    QTimer::singleShot(0, this, [this, path, rowsKept, failure] {
-        warnUser(QStringLiteral("The log stopped after %1 rows: %2 cannot be written.\r\n%3")
-                     .arg(rowsKept)
-                     .arg(QDir::toNativeSeparators(path), failure),
-                 QStringLiteral("Log Error!"));
-    });
-}
-
 void Form1::showLogState() {
-    StatusBar1Log->setText(QStringLiteral("Log: %1, %2 rows")
-                               .arg(QFileInfo(readingLog->path()).fileName())
-                               .arg(readingLog->rows()));
-    StatusBar1Log->setToolTip(QDir::toNativeSeparators(readingLog->path()));
+    const ReadingLog *log = runReadings->log();
+    StatusBar1Log->setText(
+        QStringLiteral("Log: %1, %2 rows").arg(QFileInfo(log->path()).fileName()).arg(log->rows()));
+    StatusBar1Log->setToolTip(QDir::toNativeSeparators(log->path()));
     StatusBar1Log->show();
 }
 
-void Form1::KeepReadings(const std::vector<ShownReading> &readings) {
-    const QDateTime now = QDateTime::currentDateTime();
-    const bool regained = readingHistory->addAnswer(now, readings);
-    if (regained)
-        appendToLog(csvLinkRow(now, true) + csvReadingRows(now, readings), int(readings.size()) + 1);
-    else
-        appendToLog(csvReadingRows(now, readings), int(readings.size()));
-}
-
-void Form1::KeepLinkLost() {
-    const QDateTime now = QDateTime::currentDateTime();
-    if (readingHistory->markLinkLost(now))
-        appendToLog(csvLinkRow(now, false), 1);
+void Form1::reportLogStopped(const QString &path, qint64 rows, const QString &failure) {
+    stopLog();
+    // Told once the receive handler has returned, so a message box never holds up the link.
+    QTimer::singleShot(0, this, [this, path, rows, failure] {
+        warnUser(QStringLiteral("The log stopped after %1 rows: %2 cannot be written.\r\n%3")
+                     .arg(rows)
+                     .arg(QDir::toNativeSeparators(path), failure),
+                 QStringLiteral("Log Error!"));
+    });
 }

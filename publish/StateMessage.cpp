@@ -1,6 +1,6 @@
 #include "publish/StateMessage.h"
 
-#include "measure/CsvRows.h"
+#include "measure/IsoTime.h"
 
 namespace {
 

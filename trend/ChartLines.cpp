@@ -1,5 +1,7 @@
 #include "trend/ChartLines.h"
 
+#include "readings/Gaps.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -67,28 +69,36 @@ private:
 
 } // namespace
 
-std::vector<ChartLine> chartLines(const ReadingHistory &history, qint64 fromMsecs, qint64 toMsecs,
-                                  int columns) {
+namespace {
+
+std::deque<ReadingHistory::Answer>::const_iterator firstAnswerFrom(const ReadingHistory &history,
+                                                                   qint64 fromMs) {
+    return std::lower_bound(
+        history.answers().begin(), history.answers().end(), fromMs,
+        [](const ReadingHistory::Answer &entry, qint64 msecs) { return entry.monotonicMs < msecs; });
+}
+
+} // namespace
+
+std::vector<ChartLine> chartLines(const ReadingHistory &history, qint64 fromMs, qint64 toMs, int columns) {
     std::vector<ChartLine> lines(history.items().size());
     std::vector<LineBuilder> builders;
     builders.reserve(lines.size());
     for (ChartLine &line : lines)
         builders.emplace_back(line);
-    const std::deque<ReadingHistory::Answer> &answers = history.answers();
-    auto answer = std::lower_bound(
-        answers.begin(), answers.end(), fromMsecs,
-        [](const ReadingHistory::Answer &entry, qint64 msecs) { return entry.msecs < msecs; });
-    const qint64 span = std::max<qint64>(1, toMsecs - fromMsecs + 1);
-    qint64 previousMsecs = answer == answers.end() ? 0 : answer->msecs;
-    for (; answer != answers.end() && answer->msecs <= toMsecs; ++answer) {
-        const bool pause = answer->msecs - previousMsecs > GapAfterMsecs;
-        previousMsecs = answer->msecs;
+    const auto end = history.answers().end();
+    auto answer = firstAnswerFrom(history, fromMs);
+    const qint64 span = std::max<qint64>(1, toMs - fromMs + 1);
+    qint64 previousMs = answer == end ? 0 : answer->monotonicMs;
+    for (; answer != end && answer->monotonicMs <= toMs; ++answer) {
+        const bool pause = answer->monotonicMs - previousMs > GapAfterMsecs;
+        previousMs = answer->monotonicMs;
         if (answer->linkLost || pause)
             for (LineBuilder &builder : builders)
                 builder.breakLine();
         if (answer->linkLost)
             continue;
-        const qint64 slot = (answer->msecs - fromMsecs) * columns / span;
+        const qint64 slot = (answer->monotonicMs - fromMs) * columns / span;
         for (const ReadingHistory::Sample &sample : answer->samples) {
             if (sample.item < 0)
                 continue;
@@ -96,10 +106,28 @@ std::vector<ChartLine> chartLines(const ReadingHistory &history, qint64 fromMsec
             if (std::isnan(sample.value))
                 builder.breakLine();
             else
-                builder.add(answer->msecs, sample.value, slot);
+                builder.add(answer->monotonicMs, sample.value, slot);
         }
     }
     for (LineBuilder &builder : builders)
         builder.flush();
     return lines;
+}
+
+std::vector<ClockStep> clockSteps(const ReadingHistory &history, qint64 fromMs, qint64 toMs) {
+    constexpr qint64 SmallestStepMs = 1000;
+    std::vector<ClockStep> steps;
+    const auto end = history.answers().end();
+    auto answer = firstAnswerFrom(history, fromMs);
+    if (answer == end)
+        return steps;
+    // The step into the span's first answer happened before the span.
+    qint64 offset = answer->wallMs - answer->monotonicMs;
+    for (; answer != end && answer->monotonicMs <= toMs; ++answer) {
+        const qint64 answerOffset = answer->wallMs - answer->monotonicMs;
+        if (std::abs(answerOffset - offset) >= SmallestStepMs)
+            steps.push_back({answer->monotonicMs, answerOffset - offset});
+        offset = answerOffset;
+    }
+    return steps;
 }

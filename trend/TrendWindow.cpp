@@ -1,9 +1,13 @@
 #include "trend/TrendWindow.h"
 
+#include "app/Platform.h"
 #include "output/SaveFile.h"
 #include "output/SaveLocation.h"
+#include "readings/RunReadings.h"
+#include "readings/SpanStatistics.h"
+#include "readings/StatisticsText.h"
 #include "trend/ChartLines.h"
-#include "trend/ReadingHistory.h"
+#include "trend/TrendChartView.h"
 
 #include <QBuffer>
 #include <QChart>
@@ -14,6 +18,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPushButton>
@@ -44,8 +49,8 @@ qint64 spanMsecs(TrendWindow::Span span) {
 
 } // namespace
 
-TrendWindow::TrendWindow(const ReadingHistory &history, QWidget *parent)
-    : QWidget(parent, Qt::Window), history(history) {
+TrendWindow::TrendWindow(const RunReadings &readings, const Platform &clock, QWidget *parent)
+    : QWidget(parent, Qt::Window), readings(readings), clock(clock) {
     setObjectName(QStringLiteral("TrendWindow"));
     setWindowTitle(QStringLiteral("Trend - Large Caliber Power Clamp"));
     resize(900, 700);
@@ -60,6 +65,7 @@ TrendWindow::TrendWindow(const ReadingHistory &history, QWidget *parent)
     TrendCharts = new QWidget;
     TrendCharts->setObjectName(QStringLiteral("TrendCharts"));
     chartsLayout = new QVBoxLayout(TrendCharts);
+    chartsLayout->setSpacing(16);
     chartsLayout->addStretch();
     auto *scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
@@ -75,7 +81,7 @@ TrendWindow::TrendWindow(const ReadingHistory &history, QWidget *parent)
 
     connect(TrendSpan, &QComboBox::currentIndexChanged, this, &TrendWindow::redraw);
     connect(TrendExport, &QPushButton::clicked, this, &TrendWindow::askAndExport);
-    connect(&history, &ReadingHistory::changed, this, [this] {
+    connect(&readings.history(), &ReadingHistory::changed, this, [this] {
         if (isVisible())
             redraw();
     });
@@ -95,24 +101,46 @@ void TrendWindow::addPane(const QString &item, const QString &unit) {
     value->setTitleText(unit.isEmpty() ? item : QStringLiteral("%1 (%2)").arg(item, unit));
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(value, Qt::AlignLeft);
-    auto *view = new QChartView(chart);
+    auto *view = new TrendChartView(chart);
     view->setObjectName(QStringLiteral("TrendChart%1").arg(panes.size()));
     view->setMinimumHeight(ChartHeight);
-    chartsLayout->insertWidget(chartsLayout->count() - 1, view);
-    panes.push_back({chart, time, value, {}});
+    // The chart and its statistics close together, apart from the next chart.
+    auto *pane = new QWidget;
+    auto *paneLayout = new QVBoxLayout(pane);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    paneLayout->setSpacing(2);
+    auto *statistics = new QLabel;
+    statistics->setObjectName(QStringLiteral("TrendStatistics%1").arg(panes.size()));
+    statistics->setTextFormat(Qt::PlainText);
+    statistics->setWordWrap(true);
+    statistics->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statistics->setContentsMargins(12, 0, 12, 0);
+    paneLayout->addWidget(view);
+    paneLayout->addWidget(statistics);
+    chartsLayout->insertWidget(chartsLayout->count() - 1, pane);
+    panes.push_back({chart, time, value, view, statistics, {}});
 }
 
 void TrendWindow::redraw() {
+    const ReadingHistory &history = readings.history();
     const std::vector<ReadingHistory::Item> &items = history.items();
     for (size_t index = panes.size(); index < items.size(); ++index)
         addPane(items[index].name, items[index].unit);
 
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const qint64 now = clock.monotonicMs();
+    // The time axis reads the wall clock as it is now: earlier readings stand where their age puts
+    // them, whatever the clock said when they came.
+    const qint64 wallOffset = clock.currentDateTime().toMSecsSinceEpoch() - now;
+    const std::deque<ReadingHistory::Answer> &answers = history.answers();
     const qint64 span = spanMsecs(Span(TrendSpan->currentIndex()));
-    const qint64 first = history.answers().empty() ? now : history.answers().front().msecs;
-    const qint64 to = std::max(now, history.answers().empty() ? now : history.answers().back().msecs);
+    const qint64 to = answers.empty() ? now : std::max(now, answers.back().monotonicMs);
+    const qint64 first = answers.empty() ? now : answers.front().monotonicMs;
     const qint64 from = span < 0 ? std::min(first, to - 60 * 1000) : to - span;
     const std::vector<ChartLine> lines = chartLines(history, from, to, ChartColumns);
+    const std::vector<ItemStatistics> statistics = spanStatistics(history, from, to);
+    std::vector<TrendChartView::Step> steps;
+    for (const ClockStep &step : clockSteps(history, from, to))
+        steps.push_back({double(step.monotonicMs + wallOffset), step.stepMs});
 
     for (size_t index = 0; index < panes.size(); ++index) {
         Pane &pane = panes[index];
@@ -129,20 +157,34 @@ void TrendWindow::redraw() {
         for (size_t segment = 0; segment < pane.segments.size(); ++segment) {
             QLineSeries *series = pane.segments[segment];
             if (segment < line.segments.size()) {
-                const std::vector<QPointF> &points = line.segments[segment];
-                series->replace(QList<QPointF>(points.begin(), points.end()));
+                QList<QPointF> points;
+                points.reserve(qsizetype(line.segments[segment].size()));
+                for (const QPointF &point : line.segments[segment])
+                    points.append(QPointF(point.x() + double(wallOffset), point.y()));
+                series->replace(points);
                 // A line through one point paints nothing: a lone reading shows as its marker.
                 series->setPointsVisible(points.size() == 1);
             } else if (series->count() > 0) {
                 series->clear();
             }
         }
-        pane.time->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
+        pane.time->setRange(QDateTime::fromMSecsSinceEpoch(from + wallOffset),
+                            QDateTime::fromMSecsSinceEpoch(to + wallOffset));
         // A flat line has no height to take a margin from: a hundredth of its value keeps the axis readable.
         const double margin = line.highest > line.lowest ? (line.highest - line.lowest) * 0.05
                                                          : std::max(std::abs(line.highest) * 0.01, 1e-3);
         if (line.points > 0)
             pane.value->setRange(line.lowest - margin, line.highest + margin);
+        pane.statistics->setText(statisticsText(statistics[index], items[index].unit));
+
+        std::vector<TrendChartView::Spell> spells;
+        for (const AlarmSpell &spell : readings.alarmSpells()) {
+            const qint64 end = spell.toMs < 0 ? to : spell.toMs;
+            if (spell.item == items[index].name && end >= from && spell.fromMs <= to)
+                spells.push_back({double(std::max(spell.fromMs, from) + wallOffset),
+                                  double(std::min(end, to) + wallOffset)});
+        }
+        pane.view->setMarks(std::move(spells), steps);
     }
 }
 

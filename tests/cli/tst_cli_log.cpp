@@ -3,7 +3,7 @@
 // exactly once, in order, whole.
 #include "cli/LogSession.h"
 #include "cli/UnattendedLog.h"
-#include "measure/CsvRows.h"
+#include "output/LogFormat.h"
 #include "support/FailingDisk.h"
 
 #include <QDir>

@@ -10,6 +10,7 @@
 #include "link/TimerControl.h"
 #include "output/CommonDialog.h"
 #include "output/PrinterControl.h"
+#include "support/TemporarySettings.h"
 
 #include <QProcess>
 #include <QStringList>
@@ -29,6 +30,7 @@ public:
         return qt.createCommonDialog(owner);
     }
     std::unique_ptr<PrinterControl> createPrinter() override { return qt.createPrinter(); }
+    std::unique_ptr<QSettings> createSettings() override { return settings.create(); }
     QDateTime currentDateTime() const override { return qt.currentDateTime(); }
     int64_t monotonicMs() const override { return qt.monotonicMs(); }
     void MsgBox(QWidget *, const MessageBoxRequest &request) override { messages << request.text; }
@@ -40,6 +42,7 @@ public:
 private:
     PortNumbering numbering;
     QtPlatform qt{numbering};
+    TemporarySettings settings;
 };
 
 // The simulator, reachable through a symbolic link at linkPath.

@@ -5,6 +5,7 @@
 #include "app/QtPlatform.h"
 #include "link/TimerControl.h"
 #include "support/ScriptedDialog.h"
+#include "support/TemporarySettings.h"
 
 #include "link/PortNames.h"
 #include "link/SerialControl.h"
@@ -40,6 +41,7 @@ public:
         return scripted;
     }
     std::unique_ptr<PrinterControl> createPrinter() override { return qt.createPrinter(); }
+    std::unique_ptr<QSettings> createSettings() override { return settings.create(); }
     QDateTime currentDateTime() const override { return qt.currentDateTime(); }
     int64_t monotonicMs() const override { return qt.monotonicMs(); }
     void MsgBox(QWidget *, const MessageBoxRequest &request) override { messages << request.text; }
@@ -52,6 +54,7 @@ public:
 private:
     PortNumbering numbering;
     QtPlatform qt{numbering};
+    TemporarySettings settings;
 };
 
 struct Row {

@@ -29,8 +29,10 @@ struct EngineFixture {
             realtime.push_back(readings);
             events << QStringLiteral("readings");
         });
-        QObject::connect(&engine, &MeterEngine::recordCount,
-                         [this](int16_t total) { events << QStringLiteral("count %1").arg(total); });
+        QObject::connect(&engine, &MeterEngine::recordCount, [this](int16_t total, int held) {
+            events << QStringLiteral("count %1").arg(total);
+            recordsHeld.push_back(held);
+        });
         QObject::connect(&engine, &MeterEngine::recordBlock,
                          [this](int16_t first, const std::vector<ShownBlocks> &records) {
                              events << QStringLiteral("block %1+%2").arg(first).arg(records.size());
@@ -78,6 +80,7 @@ struct EngineFixture {
     QStringList events;
     std::vector<ShownBlocks> realtime;
     std::vector<std::pair<int, ShownBlocks>> shownRecords; // record number (from 0), its blocks
+    std::vector<int> recordsHeld;                          // as each count answer told it
 };
 
 // The simulator's stored record n (from 0) holds a TIME of n + 1 minutes in its first block.
@@ -106,6 +109,8 @@ private slots:
     void pollingFollowsTheView();
     void downloadTellsCountBlocksAndEnd_data();
     void downloadTellsCountBlocksAndEnd();
+    void countTellsWhatTheMeterHolds_data();
+    void countTellsWhatTheMeterHolds();
     void noRecordsEndsAtOnce();
     void timeOutBreaksTheDownloadOff();
     void downloadOnlyOnceTheMeterIsFound();
@@ -191,6 +196,34 @@ void EngineTest::downloadTellsCountBlocksAndEnd() {
     if (records >= 5)
         QVERIFY(!fixture.shownRecords[4].second[3]);
     QVERIFY(fixture.engine.Timer_real->Enabled());
+}
+
+void EngineTest::countTellsWhatTheMeterHolds_data() {
+    QTest::addColumn<int>("held");
+    QTest::addColumn<int>("fetched");
+    QTest::newRow("7") << 7 << 7;
+    QTest::newRow("201, as many as requests address") << 201 << 201;
+    QTest::newRow("258") << 258 << 201;
+    QTest::newRow("65535") << 65535 << 201;
+}
+
+// A meter holding more records than requests can address: the download fetches what it can,
+// and the listeners learn how many the meter holds.
+void EngineTest::countTellsWhatTheMeterHolds() {
+    QFETCH(int, held);
+    QFETCH(int, fetched);
+    EngineFixture fixture;
+    fixture.meter.recordCount = held;
+    QVERIFY(fixture.findMeter());
+    fixture.engine.setRealtimeView(false);
+    fixture.takeEvents();
+    QVERIFY(fixture.engine.startDownload());
+    QVERIFY(fixture.runDownload(120000));
+    const QStringList events = fixture.takeEvents();
+    QCOMPARE(events.filter(QStringLiteral("count")), QStringList{QStringLiteral("count %1").arg(fetched)});
+    QCOMPARE(fixture.recordsHeld, std::vector<int>{held});
+    QCOMPARE(events.last(), QStringLiteral("ended %1").arg(fetched));
+    QCOMPARE(int(fixture.shownRecords.size()), fetched);
 }
 
 void EngineTest::noRecordsEndsAtOnce() {

@@ -186,22 +186,26 @@ void LinkFrames::answerFits() {
 
 void LinkFrames::recordCount_data() {
     QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<int>("announced");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("7 bytes, 7") << ScriptedMeter::frame(2, hex("07")) << 7;
-    QTest::newRow("7 bytes, 255") << ScriptedMeter::frame(2, hex("FF")) << 201;
-    QTest::newRow("8 bytes, 200") << ScriptedMeter::frame(2, hex("C800")) << 200;
-    QTest::newRow("8 bytes, 201") << ScriptedMeter::frame(2, hex("C900")) << 201;
-    QTest::newRow("8 bytes, 0x0102 low first") << ScriptedMeter::frame(2, hex("0201")) << 201;
-    QTest::newRow("8 bytes, 3 low first") << ScriptedMeter::frame(2, hex("0300")) << 3;
-    QTest::newRow("8 bytes, 32768") << ScriptedMeter::frame(2, hex("0080")) << 201;
-    QTest::newRow("8 bytes, 65535") << ScriptedMeter::frame(2, hex("FFFF")) << 201;
-    QTest::newRow("8 bytes, 0") << ScriptedMeter::frame(2, hex("0000")) << 0;
+    QTest::newRow("7 bytes, 7") << ScriptedMeter::frame(2, hex("07")) << 7 << 7;
+    QTest::newRow("7 bytes, 255") << ScriptedMeter::frame(2, hex("FF")) << 255 << 201;
+    QTest::newRow("8 bytes, 200") << ScriptedMeter::frame(2, hex("C800")) << 200 << 200;
+    QTest::newRow("8 bytes, 201") << ScriptedMeter::frame(2, hex("C900")) << 201 << 201;
+    QTest::newRow("8 bytes, 0x0102 low first") << ScriptedMeter::frame(2, hex("0201")) << 258 << 201;
+    QTest::newRow("8 bytes, 3 low first") << ScriptedMeter::frame(2, hex("0300")) << 3 << 3;
+    QTest::newRow("8 bytes, 32768") << ScriptedMeter::frame(2, hex("0080")) << 32768 << 201;
+    QTest::newRow("8 bytes, 65535") << ScriptedMeter::frame(2, hex("FFFF")) << 65535 << 201;
+    QTest::newRow("8 bytes, 0") << ScriptedMeter::frame(2, hex("0000")) << 0 << 0;
 }
 
+// What the meter holds, and what one download of it fetches.
 void LinkFrames::recordCount() {
     QFETCH(QByteArray, frame);
+    QFETCH(int, announced);
     QFETCH(int, expected);
+    QCOMPARE(announcedRecordCount(bytesOf(frame), int(frame.size())), announced);
     QCOMPARE(int(downloadRecordCount(bytesOf(frame), int(frame.size()))), expected);
 }
 

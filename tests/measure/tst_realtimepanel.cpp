@@ -1,6 +1,7 @@
 // The value panel as realtime answers leave it.
 #include "app/Form1.h"
 #include "support/FakePlatform.h"
+#include "support/RealtimeAnswers.h"
 
 #include <QLabel>
 #include <QTest>
@@ -8,14 +9,6 @@
 namespace {
 
 const QString Blank = QStringLiteral("     ");
-
-// Puts four reading blocks, written as hex, where a realtime answer carries them.
-void loadPayload(Form1 &form, const QByteArray &hex) {
-    const QByteArray payload = QByteArray::fromHex(hex);
-    if (payload.size() != 32)
-        qFatal("a realtime payload has 32 bytes: %s", hex.constData());
-    std::copy(payload.begin(), payload.end(), form.engine.state.RxFrame.begin() + PayloadOffset);
-}
 
 QStringList captions(const std::array<QLabel *, 4> &labels) {
     QStringList texts;
@@ -66,7 +59,7 @@ void TestRealtimePanel::captions() {
     QFETCH(QStringList, values);
     FakePlatform platform;
     Form1 form(platform);
-    loadPayload(form, payload);
+    loadRealtimePayload(form.engine, payload);
     form.engine.RealtimeDataHandle();
     QCOMPARE(::captions(form.Lab_testpro), items);
     QCOMPARE(::captions(form.Lab_value), values);
@@ -75,11 +68,11 @@ void TestRealtimePanel::captions() {
 void TestRealtimePanel::emptyFourthBlockAfterFullPanel() {
     FakePlatform platform;
     Form1 form(platform);
-    loadPayload(form, "0B 07 20 20 31 2E 35 20  0F 09 20 20 32 2E 35 20"
-                      "13 0B 20 20 33 2E 35 20  17 13 20 30 2E 39 38 20");
+    loadRealtimePayload(form.engine, "0B 07 20 20 31 2E 35 20  0F 09 20 20 32 2E 35 20"
+                                     "13 0B 20 20 33 2E 35 20  17 13 20 30 2E 39 38 20");
     form.engine.RealtimeDataHandle();
-    loadPayload(form, "0C 07 20 20 20 34 2E 35  10 09 20 20 20 35 2E 35"
-                      "14 0B 20 20 20 36 2E 35  20 20 20 30 2E 39 38 20");
+    loadRealtimePayload(form.engine, "0C 07 20 20 20 34 2E 35  10 09 20 20 20 35 2E 35"
+                                     "14 0B 20 20 20 36 2E 35  20 20 20 30 2E 39 38 20");
     form.engine.RealtimeDataHandle();
     QCOMPARE(::captions(form.Lab_testpro), (QStringList{"P2:   ", "Q2:   ", "S2:   ", Blank}));
     QCOMPARE(::captions(form.Lab_value), (QStringList{"   4.5W", "   5.5var", "   6.5VA", Blank}));
@@ -88,8 +81,8 @@ void TestRealtimePanel::emptyFourthBlockAfterFullPanel() {
 void TestRealtimePanel::dotRuleRewritesTheFrame() {
     FakePlatform platform;
     Form1 form(platform);
-    loadPayload(form, "04 03 31 32 33 2E 34 35  17 13 31 32 33 2E 34 35"
-                      "20 20 31 32 33 2E 34 35  00 00 31 32 33 2E 34 35");
+    loadRealtimePayload(form.engine, "04 03 31 32 33 2E 34 35  17 13 31 32 33 2E 34 35"
+                                     "20 20 31 32 33 2E 34 35  00 00 31 32 33 2E 34 35");
     form.engine.RealtimeDataHandle();
     const auto &frame = form.engine.state.RxFrame;
     QCOMPARE(frame[PayloadOffset + 5], uint8_t(' '));

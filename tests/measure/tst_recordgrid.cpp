@@ -120,7 +120,7 @@ void TestRecordGrid::growth_data() {
     QTest::newRow("7 records on a cleared grid")
         << 0 << QList<DownloadStep>{{0, 3, 6}, {3, 3, 12}, {6, 1, 14}};
     QTest::newRow("1 record on a cleared grid") << 0 << QList<DownloadStep>{{0, 1, 2}};
-    QTest::newRow("1 record keeps a longer table") << 7 << QList<DownloadStep>{{0, 1, 14}};
+    QTest::newRow("1 record cuts a longer table") << 7 << QList<DownloadStep>{{0, 1, 2}};
     QTest::newRow("2 records cut a longer table") << 7 << QList<DownloadStep>{{0, 2, 4}};
     QTest::newRow("4 records cut a longer table") << 7 << QList<DownloadStep>{{0, 3, 6}, {3, 1, 8}};
 }

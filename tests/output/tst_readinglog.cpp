@@ -1,16 +1,18 @@
 // The reading log through the window: Operate, Start Log / Stop Log, the rows each realtime
-// answer and each lost link add, appending to a file that exists, and writes that fail.
+// answer, each lost link and each alarm add, appending to a file that exists, and writes that fail.
 #include "app/Form1.h"
 #include "support/FailingDisk.h"
 #include "support/FakePlatform.h"
+#include "support/RealtimeAnswers.h"
 #include "support/ScriptedDialog.h"
 
 #include "link/TimerControl.h"
+#include "output/ReadingLog.h"
+#include "readings/RunReadings.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -26,10 +28,14 @@ const QByteArray PowerRows("U1,\" 230.1\",V,230.1,V\r\n"
                            "P1,\"0.276 \",KW,276,W\r\n"
                            "PF1,0.98,\" \",0.98,\r\n");
 
-void receiveAnswer(Form1 &form, const QByteArray &hex) {
-    const QByteArray payload = QByteArray::fromHex(hex);
-    std::copy(payload.begin(), payload.end(), form.engine.state.RxFrame.begin() + PayloadOffset);
-    form.engine.RealtimeDataHandle();
+// The platform's wall clock starts at 09:00 on 10 December 2026, an hour east of UTC.
+constexpr const char *Start = "2026-12-10T09:00:00.000+01:00";
+
+// A realtime answer at `msecs` after the wall clock's start. Only the wall clock moves, so no
+// timer of the window fires.
+void receiveAnswerAt(FakePlatform &platform, Form1 &form, int64_t msecs, const QByteArray &hex) {
+    platform.wallClockStep = msecs;
+    receiveRealtimeAnswer(form.engine, hex);
 }
 
 QByteArray readAll(const QString &path) {
@@ -37,23 +43,17 @@ QByteArray readAll(const QString &path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The file with each row's time replaced by "T", after checking it is local ISO 8601 with
-// milliseconds and offset.
-QByteArray withoutTimes(const QByteArray &file) {
-    static const QRegularExpression time(
-        QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d,"),
-        QRegularExpression::MultilineOption);
-    QString text = QString::fromUtf8(file);
-    text.replace(time, QStringLiteral("T,"));
-    return text.toUtf8();
-}
-
-QByteArray timed(const QByteArray &rows) {
+// Each row with the time in front, as the log writes it.
+QByteArray timed(const QByteArray &time, const QByteArray &rows) {
     QByteArray result;
     for (const QByteArray &row : rows.split('\n'))
         if (!row.isEmpty())
-            result += "T," + row + '\n';
+            result += time + ',' + row + '\n';
     return result;
+}
+
+QByteArray timed(const QByteArray &rows) {
+    return timed(Start, rows);
 }
 
 } // namespace
@@ -68,6 +68,7 @@ private slots:
     void appendKeepsWhatTheFileHolds_data();
     void appendKeepsWhatTheFileHolds();
     void lostAndRegainedLink();
+    void alarmsAddRows();
     void failingWriteStopsTheLogOnly_data();
     void failingWriteStopsTheLogOnly();
     void fileThatCannotBeStarted_data();
@@ -94,7 +95,7 @@ void TestReadingLog::nothingChangesWithoutALog() {
     QCOMPARE(form.menulog->text(), QStringLiteral("Start Log"));
     QCOMPARE(form.menutrend->text(), QStringLiteral("Trend"));
     QVERIFY(form.StatusBar1Log->isHidden());
-    receiveAnswer(form, PowerPayload);
+    receiveRealtimeAnswer(form.engine, PowerPayload);
     form.engine.Timer_timeout_Timer();
     QVERIFY(form.StatusBar1Log->isHidden());
     QCOMPARE(platform.messages.size(), size_t(0));
@@ -120,23 +121,17 @@ void TestReadingLog::startLogsEachAnswerAndStopEnds() {
     QCOMPARE(form.menulog->text(), QStringLiteral("Stop Log"));
     QCOMPARE(readAll(logPath()), Header);
 
-    const QDateTime before = QDateTime::currentDateTime();
-    receiveAnswer(form, PowerPayload);
-    receiveAnswer(form, PowerPayload);
-    const QDateTime after = QDateTime::currentDateTime();
+    receiveAnswerAt(platform, form, 0, PowerPayload);
+    receiveAnswerAt(platform, form, 1500, PowerPayload);
 
     const QByteArray written = readAll(logPath());
-    QCOMPARE(withoutTimes(written), Header + timed(PowerRows) + timed(PowerRows));
-    const QDateTime firstTime =
-        QDateTime::fromString(QString::fromUtf8(written.mid(Header.size(), 29)), Qt::ISODateWithMs);
-    QVERIFY2(firstTime >= before.addMSecs(-1) && firstTime <= after,
-             written.mid(Header.size(), 29).constData());
+    QCOMPARE(written, Header + timed(PowerRows) + timed("2026-12-10T09:00:01.500+01:00", PowerRows));
     QVERIFY(!form.StatusBar1Log->isHidden());
     QCOMPARE(form.StatusBar1Log->text(), QStringLiteral("Log: log.csv, 8 rows"));
     QCOMPARE(form.StatusBar1Log->toolTip(), logPath());
 
     form.menulog_Click();
-    receiveAnswer(form, PowerPayload);
+    receiveRealtimeAnswer(form.engine, PowerPayload);
 
     QCOMPARE(form.menulog->text(), QStringLiteral("Start Log"));
     QVERIFY(form.StatusBar1Log->isHidden());
@@ -149,6 +144,7 @@ void TestReadingLog::appendKeepsWhatTheFileHolds_data() {
     QTest::addColumn<QByteArray>("expectedStart");
     QTest::newRow("an earlier log") << QByteArray(Header + "T,U1,\" 230 1\",V,,\r\n")
                                     << QByteArray(Header + "T,U1,\" 230 1\",V,,\r\n");
+    // One line end ends the cut row; the answers after the first get none of their own.
     QTest::newRow("a row cut short by a crash")
         << QByteArray(Header + "T,U1,\" 23") << QByteArray(Header + "T,U1,\" 23\r\n");
     QTest::newRow("an empty file gets the header") << QByteArray() << Header;
@@ -167,10 +163,12 @@ void TestReadingLog::appendKeepsWhatTheFileHolds() {
     platform.dialog->script = {DialogAnswer::confirm(logPath(), 1)};
 
     form.menulog_Click();
-    receiveAnswer(form, PowerPayload);
+    receiveRealtimeAnswer(form.engine, PowerPayload);
+    receiveRealtimeAnswer(form.engine, PowerPayload);
+    receiveRealtimeAnswer(form.engine, PowerPayload);
 
-    QCOMPARE(withoutTimes(readAll(logPath())), expectedStart + timed(PowerRows));
-    QCOMPARE(form.StatusBar1Log->text(), QStringLiteral("Log: log.csv, 4 rows"));
+    QCOMPARE(readAll(logPath()), expectedStart + timed(PowerRows) + timed(PowerRows) + timed(PowerRows));
+    QCOMPARE(form.StatusBar1Log->text(), QStringLiteral("Log: log.csv, 12 rows"));
 }
 
 void TestReadingLog::lostAndRegainedLink() {
@@ -180,15 +178,42 @@ void TestReadingLog::lostAndRegainedLink() {
     form.menulog_Click();
 
     form.engine.Timer_timeout_Timer(); // before any answer the link was never up: no row
-    receiveAnswer(form, PowerPayload);
+    receiveAnswerAt(platform, form, 0, PowerPayload);
+    platform.wallClockStep = 2500;
     form.engine.Timer_timeout_Timer();
+    platform.wallClockStep = 5000;
     form.engine.Timer_timeout_Timer(); // still lost: no second row
-    receiveAnswer(form, PowerPayload);
-    receiveAnswer(form, PowerPayload);
+    receiveAnswerAt(platform, form, 6000, PowerPayload);
+    receiveAnswerAt(platform, form, 7500, PowerPayload);
 
-    QCOMPARE(withoutTimes(readAll(logPath())), Header + timed(PowerRows) + "T,,Unconnected,,,\r\n" +
-                                                   "T,,Connected,,,\r\n" + timed(PowerRows) +
-                                                   timed(PowerRows));
+    QCOMPARE(readAll(logPath()), Header + timed(PowerRows) +
+                                     "2026-12-10T09:00:02.500+01:00,,Unconnected,,,\r\n" +
+                                     "2026-12-10T09:00:06.000+01:00,,Connected,,,\r\n" +
+                                     timed("2026-12-10T09:00:06.000+01:00", PowerRows) +
+                                     timed("2026-12-10T09:00:07.500+01:00", PowerRows));
+}
+
+void TestReadingLog::alarmsAddRows() {
+    FakePlatform platform;
+    Form1 form(platform);
+    platform.dialog->script = {DialogAnswer::confirm(logPath(), 1)};
+    form.menulog_Click();
+    AlarmLimit limit;
+    limit.item = QStringLiteral("U1");
+    limit.upper = 230;
+    limit.holdMs = 0;
+    form.runReadings->setAlarmLimits({limit}, platform.currentDateTime());
+
+    receiveAnswerAt(platform, form, 0, PowerPayload); // U1 230.1 V
+    receiveAnswerAt(platform, form, 1500,
+                    "04 03 20 32 32 37 2E 30  20 20 20 20 20 20 20 20"
+                    "20 20 20 20 20 20 20 20  20 20 20 20 20 20 20 20"); // U1 227.0 V, inside by over 1 %
+
+    const QByteArray later("2026-12-10T09:00:01.500+01:00");
+    QCOMPARE(readAll(logPath()), Header + timed(PowerRows) + timed("U1,230.1 V,alarm high,,\r\n") +
+                                     timed(later, "U1,\" 227.0\",V,227.0,V\r\n") +
+                                     timed(later, "U1,227.0 V,alarm cleared,,\r\n"));
+    QCOMPARE(form.StatusBar1Log->text(), QStringLiteral("Log: log.csv, 7 rows"));
 }
 
 void TestReadingLog::failingWriteStopsTheLogOnly_data() {
@@ -203,7 +228,7 @@ void TestReadingLog::failingWriteStopsTheLogOnly() {
     Form1 form(platform);
     platform.dialog->script = {DialogAnswer::confirm(logPath(), 1)};
     form.menulog_Click();
-    receiveAnswer(form, PowerPayload);
+    receiveRealtimeAnswer(form.engine, PowerPayload);
     const bool polling = form.engine.Timer_real->Enabled();
     const QByteArray before = readAll(logPath());
     std::unique_ptr<FileSizeLimit> limit;
@@ -212,8 +237,8 @@ void TestReadingLog::failingWriteStopsTheLogOnly() {
     else
         limit = std::make_unique<FileSizeLimit>(readAll(logPath()).size() + 10);
 
-    receiveAnswer(form, "2D 07 20 20 31 2E 35 20  20 20 20 20 20 20 20 20"
-                        "20 20 20 20 20 20 20 20  20 20 20 20 20 20 20 20");
+    receiveRealtimeAnswer(form.engine, "2D 07 20 20 31 2E 35 20  20 20 20 20 20 20 20 20"
+                                       "20 20 20 20 20 20 20 20  20 20 20 20 20 20 20 20");
     limit.reset();
 
     QCOMPARE(form.Lab_value[0]->text(), QStringLiteral("  1.5 W")); // the panel goes on
@@ -230,7 +255,7 @@ void TestReadingLog::failingWriteStopsTheLogOnly() {
                                                               : QStringLiteral("File too large"));
     QCOMPARE(message.text, expected);
     // Later answers write nothing and say nothing more.
-    receiveAnswer(form, PowerPayload);
+    receiveRealtimeAnswer(form.engine, PowerPayload);
     QTest::qWait(10);
     QCOMPARE(platform.messages.size(), size_t(1));
     // Not a byte of the failed answer's rows stays: a cut row would read as another value.

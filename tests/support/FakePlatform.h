@@ -2,6 +2,7 @@
 
 #include "app/Platform.h"
 #include "support/FakeLinkPlatform.h"
+#include "support/TemporarySettings.h"
 
 #include <functional>
 #include <vector>
@@ -15,10 +16,13 @@ class FakePlatform final : public Platform, public FakeLinkPlatform {
 public:
     std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override;
     std::unique_ptr<PrinterControl> createPrinter() override;
+    std::unique_ptr<QSettings> createSettings() override { return settings.create(); }
     void MsgBox(QWidget *owner, const MessageBoxRequest &request) override;
     void Beep() override { ++beeps; }
     void End() override { ++ends; }
 
+    // Shared by every window made on this platform, as by one run after another.
+    TemporarySettings settings;
     ScriptedDialog *dialog = nullptr;    // owned by the window
     RecordingPrinter *printer = nullptr; // owned by the window
     std::vector<MessageBoxRequest> messages;

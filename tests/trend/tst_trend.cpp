@@ -1,14 +1,19 @@
-// The session's readings and the trend window: what the history keeps, how the lines are cut
-// and thinned, and the window opened from the Operate menu, following the readings, exported.
+// The run's readings and the trend window: what the history keeps, how the lines are cut and
+// thinned, the window opened from the Operate menu, following the readings whatever the wall
+// clock does, its statistics and alarm spells, exported.
 #include "app/Form1.h"
+#include "readings/RunReadings.h"
 #include "support/FakePlatform.h"
+#include "support/RealtimeAnswers.h"
 #include "trend/ChartLines.h"
-#include "trend/ReadingHistory.h"
+#include "trend/TrendChartView.h"
 #include "trend/TrendWindow.h"
 
 #include <QApplication>
 #include <QChartView>
 #include <QComboBox>
+#include <QDateTimeAxis>
+#include <QLabel>
 #include <QLineSeries>
 #include <QTemporaryDir>
 #include <QValueAxis>
@@ -22,24 +27,38 @@ std::vector<ShownReading> power(const QString &watts) {
     return {{"P1", watts, "W"}, {"U1", " 230.1", "V"}};
 }
 
-// The points of one item's segments as "time offset in seconds: value".
+// The points of one item's segments as "seconds on the monotonic clock: value".
 QStringList pointsOf(const ChartLine &line) {
     QStringList segments;
     for (const std::vector<QPointF> &segment : line.segments) {
         QStringList points;
         for (const QPointF &point : segment)
-            points << QStringLiteral("%1:%2")
-                          .arg((qint64(point.x()) - Start.toMSecsSinceEpoch()) / 1000)
-                          .arg(point.y());
+            points << QStringLiteral("%1:%2").arg(qint64(point.x()) / 1000).arg(point.y());
         segments << points.join(u' ');
     }
     return segments;
 }
 
-void receiveAnswer(Form1 &form, const QByteArray &hex) {
-    const QByteArray payload = QByteArray::fromHex(hex);
-    std::copy(payload.begin(), payload.end(), form.engine.state.RxFrame.begin() + PayloadOffset);
-    form.engine.RealtimeDataHandle();
+// A run of readings on the fake platform's clocks, without a window to drive them.
+struct Run {
+    FakePlatform platform;
+    RunReadings readings{[this] { return platform.monotonicMs(); }};
+
+    void answer(const std::vector<ShownReading> &shown) {
+        readings.addAnswer(platform.currentDateTime(), shown);
+    }
+    void after(int64_t msecs) { platform.clock.advance(msecs); }
+};
+
+// Every series of a chart of the window, in the order the chart holds them.
+QList<QLineSeries *> seriesOf(const TrendWindow &window, int chart) {
+    const auto *view = window.findChild<QChartView *>(QStringLiteral("TrendChart%1").arg(chart));
+    return view ? view->chart()->findChildren<QLineSeries *>() : QList<QLineSeries *>();
+}
+
+QString statisticsOf(const TrendWindow &window, int chart) {
+    const auto *label = window.findChild<QLabel *>(QStringLiteral("TrendStatistics%1").arg(chart));
+    return label ? label->text() : QStringLiteral("(no statistics)");
 }
 
 } // namespace
@@ -51,11 +70,16 @@ private slots:
     void historyIsBounded();
     void linesBreakAndThin_data();
     void linesBreakAndThin();
+    void chartsPerItemAndUnit_data();
+    void chartsPerItemAndUnit();
+    void clockSetBackKeepsTheSpan();
     void windowIsOneAndFollowsTheReadings();
     void everySegmentIsDrawn_data();
     void everySegmentIsDrawn();
     void valueAxisFitsTheReadings_data();
     void valueAxisFitsTheReadings();
+    void statisticsFollowTheSpan();
+    void alarmSpellsAreShaded();
     void exportWritesPngAndSvg_data();
     void exportWritesPngAndSvg();
     void failedExportIsReported();
@@ -64,13 +88,13 @@ private slots:
 void TestTrend::historyItemsAndLink() {
     ReadingHistory history;
     QSignalSpy changes(&history, &ReadingHistory::changed);
-    QVERIFY(!history.markLinkLost(Start.addSecs(-3))); // never up: nothing to lose
-    QVERIFY(!history.addAnswer(Start,
+    QVERIFY(!history.markLinkLost(Start.addSecs(-3), -3000)); // never up: nothing to lose
+    QVERIFY(!history.addAnswer(Start, 0,
                                {{"P1", "  1.20", "KW"}, {"TIME", "12:34", "mins"}, {"P1", " 999", "OL."}}));
-    QVERIFY(history.markLinkLost(Start.addSecs(3)));
-    QVERIFY(!history.markLinkLost(Start.addSecs(6))); // still lost: not news
-    QVERIFY(history.addAnswer(Start.addSecs(9), power(" 276.1")));
-    QVERIFY(!history.addAnswer(Start.addSecs(10), power(" 276.1")));
+    QVERIFY(history.markLinkLost(Start.addSecs(3), 3000));
+    QVERIFY(!history.markLinkLost(Start.addSecs(6), 6000)); // still lost: not news
+    QVERIFY(history.addAnswer(Start.addSecs(9), 9000, power(" 276.1")));
+    QVERIFY(!history.addAnswer(Start.addSecs(10), 10000, power(" 276.1")));
 
     QCOMPARE(changes.size(), 4);
     QCOMPARE(history.items().size(), size_t(2));
@@ -83,6 +107,8 @@ void TestTrend::historyItemsAndLink() {
     QCOMPARE(first.samples[1].item, qint16(0));
     QCOMPARE(first.samples[2].item, qint16(-1)); // the time reading is not charted
     QVERIFY(history.answers()[1].linkLost);
+    QCOMPARE(history.answers()[1].wallMs, Start.addSecs(3).toMSecsSinceEpoch());
+    QCOMPARE(history.answers()[1].monotonicMs, qint64(3000));
 }
 
 void TestTrend::historyIsBounded() {
@@ -90,10 +116,11 @@ void TestTrend::historyIsBounded() {
     size_t answer = 0;
     const auto pollUntil = [&](size_t answers) {
         for (; answer < answers; ++answer)
-            history.addAnswer(Start.addMSecs(qint64(answer) * 1500), power(QString::number(answer)));
+            history.addAnswer(Start.addMSecs(qint64(answer) * 1500), qint64(answer) * 1500,
+                              power(QString::number(answer)));
     };
     pollUntil(24 * 3600 * 1000 / 1500); // a day of polling is all kept
-    QCOMPARE(history.answers().front().msecs, Start.toMSecsSinceEpoch());
+    QCOMPARE(history.answers().front().wallMs, Start.toMSecsSinceEpoch());
     pollUntil(ReadingHistory::MaxAnswers + 100); // past the bound the oldest go
     QCOMPARE(history.answers().size(), ReadingHistory::MaxAnswers);
     QCOMPARE(history.answers().front().samples[0].value, 100.0);
@@ -148,30 +175,110 @@ void TestTrend::linesBreakAndThin() {
     QFETCH(QStringList, segments);
     ReadingHistory history;
     // Ten seconds, or up to the last event.
-    QDateTime to = Start.addMSecs(9999);
+    qint64 to = 9999;
     for (const QString &event : events) {
         const QStringList parts = event.split(u' ');
-        const QDateTime time = Start.addMSecs(qint64(parts[0].toDouble() * 1000));
-        to = std::max(to, time);
+        const qint64 msecs = qint64(parts[0].toDouble() * 1000);
+        const QDateTime time = Start.addMSecs(msecs);
+        to = std::max(to, msecs);
         if (parts[1] == QLatin1String("lost"))
-            history.markLinkLost(time);
+            history.markLinkLost(time, msecs);
         else if (parts[1] == QLatin1String("Q"))
-            history.addAnswer(time, {{"Q1", " 1.0", "var"}});
+            history.addAnswer(time, msecs, {{"Q1", " 1.0", "var"}});
         else if (parts[1] == QLatin1String("OL"))
-            history.addAnswer(time, {{"P1", "   999", "OL."}});
+            history.addAnswer(time, msecs, {{"P1", "   999", "OL."}});
         else
-            history.addAnswer(time, {{"P1", parts[1], "W"}});
+            history.addAnswer(time, msecs, {{"P1", parts[1], "W"}});
     }
-    const std::vector<ChartLine> lines =
-        chartLines(history, Start.toMSecsSinceEpoch(), to.toMSecsSinceEpoch(), columns);
+    const std::vector<ChartLine> lines = chartLines(history, 0, to, columns);
     QCOMPARE(pointsOf(lines.at(0)), segments);
+}
+
+void TestTrend::chartsPerItemAndUnit_data() {
+    QTest::addColumn<QStringList>("readings"); // "item value unit", 1.5 s apart
+    QTest::addColumn<QStringList>("charts");   // "item unit: segments"
+    QTest::newRow("an overload first makes no chart and later ones still break the line")
+        << QStringList{"R1 OL. OL.", "R1 100.0 \u03A9", "R1 OL. OL.", "R1 OL. OL.", "R1 1.00 k\u03A9"}
+        << QStringList{"R1 \u03A9: 1:100 | 6:1000"};
+    QTest::newRow("a number without a unit joins the item's chart")
+        << QStringList{"U1 230.1 V", "U1 231.0 _", "U1 232.0 V"} << QStringList{"U1 V: 0:230.1 1:231 3:232"};
+    QTest::newRow("a number without a unit first has a chart of its own")
+        << QStringList{"PF1 0.98 _", "PF1 0.97 _"} << QStringList{"PF1 : 0:0.98 1:0.97"};
+    QTest::newRow("an overload breaks the line its item's last number went to")
+        << QStringList{"W 1.0 KWh", "W 5.0 W", "W OL. OL.", "W OL. OL.", "W 6.0 W", "W 1.1 KWh"}
+        << QStringList{"W Wh: 0:1000 7:1100", "W W: 1:5 | 6:6"};
+}
+
+void TestTrend::chartsPerItemAndUnit() {
+    QFETCH(QStringList, readings);
+    QFETCH(QStringList, charts);
+    ReadingHistory history;
+    for (qsizetype index = 0; index < readings.size(); ++index) {
+        QStringList parts = readings[index].split(u' ');
+        if (parts[2] == QLatin1String("_"))
+            parts[2] = QStringLiteral(" ");
+        history.addAnswer(Start.addMSecs(index * 1500), index * 1500, {{parts[0], parts[1], parts[2]}});
+    }
+    const std::vector<ChartLine> lines = chartLines(history, 0, 9999, 100);
+    QStringList drawn;
+    for (size_t item = 0; item < history.items().size(); ++item)
+        drawn << QStringLiteral("%1 %2: %3")
+                     .arg(history.items()[item].name, history.items()[item].unit,
+                          pointsOf(lines.at(item)).join(QStringLiteral(" | ")));
+    QCOMPARE(drawn, charts);
+}
+
+// The wall clock set back an hour in the middle of ten minutes of readings: the five-minute span
+// still holds the five minutes just gone, on both sides of the step, and marks the step.
+void TestTrend::clockSetBackKeepsTheSpan() {
+    Run run;
+    TrendWindow window(run.readings, run.platform, nullptr);
+    window.show();
+    for (int answer = 0; answer < 400; ++answer) {
+        if (answer == 300)
+            run.platform.wallClockStep = -3600 * 1000;
+        run.answer(power(QString::number(200 + answer)));
+        run.after(1500);
+    }
+    window.redraw();
+    QCOMPARE(window.TrendSpan->currentIndex(), int(TrendWindow::LastFiveMinutes));
+    const QList<QLineSeries *> series = seriesOf(window, 0);
+    QVERIFY(!series.isEmpty());
+    const QList<QPointF> points = series.constFirst()->points();
+    // 200 answers in the last five minutes, thinned to no more than two a column but not emptied.
+    QVERIFY2(points.size() > 150, qPrintable(QString::number(points.size())));
+    QCOMPARE(points.constLast().y(), 599.0);
+    QVERIFY(points.constFirst().y() < 300 + 200); // before the step
+    for (qsizetype index = 1; index < points.size(); ++index)
+        QVERIFY(points[index].x() > points[index - 1].x());
+    // The axis ends at the wall clock's now.
+    const auto *axis =
+        qobject_cast<QDateTimeAxis *>(seriesOf(window, 0).constFirst()->attachedAxes().constFirst());
+    QVERIFY(axis);
+    QCOMPARE(axis->max(), run.platform.currentDateTime());
+    const auto *view = window.findChild<TrendChartView *>(QStringLiteral("TrendChart0"));
+    QCOMPARE(view->steps().size(), size_t(1));
+    QCOMPARE(view->steps()[0].stepMs, qint64(-3600 * 1000));
+    // The step stands where the answer after it is drawn.
+    const qint64 stepAt = run.platform.currentDateTime().toMSecsSinceEpoch() - 100 * 1500;
+    QCOMPARE(qint64(view->steps()[0].at), stepAt);
+    // Each reading's time is the one the clock gave when it came: before the step, an hour later.
+    const auto clockAgo = [&run](int64_t msecs) {
+        return run.platform.currentDateTime().addMSecs(-msecs).toLocalTime().toString(
+            QStringLiteral("HH:mm:ss"));
+    };
+    QVERIFY2(statisticsOf(window, 0).startsWith(
+                 QStringLiteral("lowest 400 W at %1").arg(clockAgo(300 * 1000 - 3600 * 1000))),
+             qPrintable(statisticsOf(window, 0)));
+    QVERIFY2(statisticsOf(window, 0).contains(QStringLiteral("latest 599 W at %1").arg(clockAgo(1500))),
+             qPrintable(statisticsOf(window, 0)));
 }
 
 void TestTrend::windowIsOneAndFollowsTheReadings() {
     FakePlatform platform;
     Form1 form(platform);
-    receiveAnswer(form, "04 03 20 32 33 30 2E 31  31 01 20 20 31 2E 32 30"
-                        "20 20 20 20 20 20 20 20  20 20 20 20 20 20 20 20");
+    receiveRealtimeAnswer(form.engine, "04 03 20 32 33 30 2E 31  31 01 20 20 31 2E 32 30"
+                                       "20 20 20 20 20 20 20 20  20 20 20 20 20 20 20 20");
 
     form.menutrend_Click();
     TrendWindow *window = form.findChild<TrendWindow *>(QStringLiteral("TrendWindow"));
@@ -183,13 +290,10 @@ void TestTrend::windowIsOneAndFollowsTheReadings() {
     QCOMPARE(window->TrendSpan->itemText(2), QStringLiteral("Whole session"));
     QCOMPARE(window->findChildren<QChartView *>().size(), 2); // U1 and I1
 
-    receiveAnswer(form, "0B 07 20 32 37 36 2E 31  04 03 20 32 33 31 2E 30"
-                        "20 20 20 20 20 20 20 20  20 20 20 20 20 20 20 20");
+    receiveRealtimeAnswer(form.engine, "0B 07 20 32 37 36 2E 31  04 03 20 32 33 31 2E 30"
+                                       "20 20 20 20 20 20 20 20  20 20 20 20 20 20 20 20");
     QCOMPARE(window->findChildren<QChartView *>().size(), 3); // P1 joins
-    const QList<QLineSeries *> u1 = window->findChildren<QChartView *>(QStringLiteral("TrendChart0"))
-                                        .constFirst()
-                                        ->chart()
-                                        ->findChildren<QLineSeries *>();
+    const QList<QLineSeries *> u1 = seriesOf(*window, 0);
     QVERIFY(!u1.isEmpty());
     QCOMPARE(u1.constFirst()->count(), 2);
     QCOMPARE(u1.constFirst()->at(1).y(), 231.0);
@@ -210,11 +314,13 @@ void TestTrend::everySegmentIsDrawn_data() {
 void TestTrend::everySegmentIsDrawn() {
     QFETCH(QList<int>, secondsAgo);
     QFETCH(int, segments);
-    ReadingHistory history;
-    const QDateTime now = QDateTime::currentDateTime();
-    for (const int seconds : secondsAgo)
-        history.addAnswer(now.addSecs(-seconds), {{"P1", QString::number(270 + seconds), "W"}});
-    TrendWindow window(history, nullptr);
+    Run run;
+    for (qsizetype reading = 0; reading < secondsAgo.size(); ++reading) {
+        run.answer({{"P1", QString::number(270 + secondsAgo[reading]), "W"}});
+        if (reading + 1 < secondsAgo.size())
+            run.after((secondsAgo[reading] - secondsAgo[reading + 1]) * 1000);
+    }
+    TrendWindow window(run.readings, run.platform, nullptr);
     window.show();
     QChartView *view = window.findChild<QChartView *>(QStringLiteral("TrendChart0"));
     QVERIFY(view);
@@ -259,17 +365,97 @@ void TestTrend::valueAxisFitsTheReadings() {
     QFETCH(QStringList, watts);
     QFETCH(double, lowest);
     QFETCH(double, highest);
-    ReadingHistory history;
-    const QDateTime now = QDateTime::currentDateTime();
-    for (qsizetype reading = 0; reading < watts.size(); ++reading)
-        history.addAnswer(now.addSecs(3 * (reading - watts.size())), {{"P1", watts[reading], "W"}});
-    TrendWindow window(history, nullptr);
+    Run run;
+    for (const QString &reading : watts) {
+        run.answer({{"P1", reading, "W"}});
+        run.after(3000);
+    }
+    TrendWindow window(run.readings, run.platform, nullptr);
     QChartView *view = window.findChild<QChartView *>(QStringLiteral("TrendChart0"));
     QVERIFY(view);
     const auto *axis = qobject_cast<QValueAxis *>(view->chart()->axes(Qt::Vertical).constFirst());
     QVERIFY(axis);
     QCOMPARE(axis->min(), lowest);
     QCOMPARE(axis->max(), highest);
+}
+
+// Ten minutes of watts rising by one each answer, with the link lost for ten seconds at the start.
+void TestTrend::statisticsFollowTheSpan() {
+    Run run;
+    const QString clockAtStart =
+        run.platform.currentDateTime().toLocalTime().toString(QStringLiteral("HH:mm:ss"));
+    TrendWindow window(run.readings, run.platform, nullptr);
+    window.show();
+    run.answer(power(QStringLiteral("1000")));
+    run.after(1500);
+    run.readings.linkLost(run.platform.currentDateTime());
+    run.after(8500);
+    for (int answer = 1; answer <= 400; ++answer) {
+        if (answer > 1)
+            run.after(1500);
+        run.answer(power(QString::number(1000 + answer)));
+    }
+    const auto clockAgo = [&run](int64_t msecs) {
+        return run.platform.currentDateTime().addMSecs(-msecs).toLocalTime().toString(
+            QStringLiteral("HH:mm:ss"));
+    };
+    // The last five minutes: 201 answers from 1200 W to 1400 W, 300 s joined.
+    QCOMPARE(
+        statisticsOf(window, 0),
+        QStringLiteral("lowest 1200 W at %1  \u00B7  highest 1400 W at %2  \u00B7  mean 1300 W over 0:05:00"
+                       "  \u00B7  latest 1400 W at %2  \u00B7  energy 108.3 Wh")
+            .arg(clockAgo(300 * 1000), clockAgo(0)));
+    QVERIFY(
+        statisticsOf(window, 1).startsWith(QStringLiteral("lowest 230.1 V at %1").arg(clockAgo(300 * 1000))));
+    QVERIFY(!statisticsOf(window, 1).contains(QLatin1String("energy"))); // volts are not a power
+
+    // The whole session: the lost link's ten seconds are in no mean and no energy.
+    window.TrendSpan->setCurrentIndex(TrendWindow::WholeSession);
+    QVERIFY2(statisticsOf(window, 0).startsWith(QStringLiteral("lowest 1000 W at %1").arg(clockAtStart)),
+             qPrintable(statisticsOf(window, 0)));
+    QVERIFY2(statisticsOf(window, 0).contains(QLatin1String("mean 1200.5 W over 0:09:58")),
+             qPrintable(statisticsOf(window, 0)));
+}
+
+void TestTrend::alarmSpellsAreShaded() {
+    Run run;
+    AlarmLimit limit;
+    limit.item = QStringLiteral("P1");
+    limit.upper = 300;
+    limit.holdMs = 0;
+    run.readings.setAlarmLimits({limit}, run.platform.currentDateTime());
+    const QStringList watts{"250", "250", "350", "350", "350", "250", "250", "250"};
+    for (const QString &reading : watts) {
+        run.answer(power(reading));
+        run.after(1500);
+    }
+    TrendWindow window(run.readings, run.platform, nullptr);
+    window.resize(900, 700);
+    window.show();
+    auto *p1 = window.findChild<TrendChartView *>(QStringLiteral("TrendChart0"));
+    auto *u1 = window.findChild<TrendChartView *>(QStringLiteral("TrendChart1"));
+    QVERIFY(p1 && u1);
+    QVERIFY(u1->spells().empty()); // the alarm is P1's
+    QCOMPARE(p1->spells().size(), size_t(1));
+    const qint64 end = run.platform.currentDateTime().toMSecsSinceEpoch();
+    // From the first reading above the limit (the third) to the one that cleared it (the sixth).
+    QCOMPARE(qint64(p1->spells()[0].from), end - 6 * 1500);
+    QCOMPARE(qint64(p1->spells()[0].to), end - 3 * 1500);
+
+    // The shade is drawn: the middle of the spell is redder than the plot beside it.
+    const QImage picture = p1->grab().toImage();
+    const QRectF plot = p1->chart()->mapRectToScene(p1->chart()->plotArea());
+    const auto *axis = qobject_cast<QDateTimeAxis *>(p1->chart()->axes(Qt::Horizontal).constFirst());
+    const auto xOf = [&](double msecs) {
+        const double from = double(axis->min().toMSecsSinceEpoch());
+        const double to = double(axis->max().toMSecsSinceEpoch());
+        return int(plot.left() + (msecs - from) / (to - from) * plot.width());
+    };
+    const int y = int(plot.top() + plot.height() * 0.9);
+    const QColor inside = picture.pixelColor(xOf((p1->spells()[0].from + p1->spells()[0].to) / 2), y);
+    const QColor outside = picture.pixelColor(xOf(p1->spells()[0].to + 2000), y);
+    QVERIFY2(inside.red() - inside.green() > outside.red() - outside.green() + 20,
+             qPrintable(inside.name() + QLatin1String(" against ") + outside.name()));
 }
 
 void TestTrend::exportWritesPngAndSvg_data() {
@@ -282,10 +468,11 @@ void TestTrend::exportWritesPngAndSvg_data() {
 void TestTrend::exportWritesPngAndSvg() {
     QFETCH(QString, name);
     QFETCH(QByteArray, start);
-    ReadingHistory history;
-    history.addAnswer(QDateTime::currentDateTime().addSecs(-3), power(" 270.0"));
-    history.addAnswer(QDateTime::currentDateTime(), power(" 280.0"));
-    TrendWindow window(history, nullptr);
+    Run run;
+    run.answer(power(" 270.0"));
+    run.after(3000);
+    run.answer(power(" 280.0"));
+    TrendWindow window(run.readings, run.platform, nullptr);
     window.show();
     QTemporaryDir folder;
     const QString path = folder.filePath(name);
@@ -296,15 +483,17 @@ void TestTrend::exportWritesPngAndSvg() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     QVERIFY2(bytes.startsWith(start), bytes.left(16).toHex().constData());
-    if (name.endsWith(QLatin1String(".svg")))
+    if (name.endsWith(QLatin1String(".svg"))) {
         QVERIFY(bytes.contains("<svg"));
-    else
+        QVERIFY(bytes.contains("highest")); // the statistics are part of the picture
+    } else {
         QCOMPARE(QImage::fromData(bytes).size(), window.TrendCharts->size());
+    }
 }
 
 void TestTrend::failedExportIsReported() {
-    ReadingHistory history;
-    TrendWindow window(history, nullptr);
+    Run run;
+    TrendWindow window(run.readings, run.platform, nullptr);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("missing/trend.png"));
     QVERIFY(!window.exportTo(path).isEmpty());

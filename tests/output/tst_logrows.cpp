@@ -1,9 +1,8 @@
-// The reading log's pure parts: every unit of the meter with its base unit and factor, value
-// texts that are numbers and those that are not, and CSV rows byte for byte.
-#include "app/Form1.h"
+// The reading log's pure parts: value texts that are numbers and those that are not, and CSV
+// rows byte for byte, for readings, the link and alarms.
 #include "measure/BaseUnits.h"
-#include "measure/CsvRows.h"
-#include "support/FakePlatform.h"
+#include "measure/IsoTime.h"
+#include "output/LogFormat.h"
 
 #include <QTest>
 #include <QTimeZone>
@@ -17,8 +16,6 @@ const QDateTime answerTime(QDate(2026, 12, 10), QTime(14, 3, 7, 250), Qt::Offset
 class TestLogRows : public QObject {
     Q_OBJECT
 private slots:
-    void everyUnitOfTheMeter_data();
-    void everyUnitOfTheMeter();
     void valueTexts_data();
     void valueTexts();
     void timeWithOffset_data();
@@ -28,51 +25,9 @@ private slots:
     void rowsOfAnswers_data();
     void rowsOfAnswers();
     void linkRows();
+    void alarmRows_data();
+    void alarmRows();
 };
-
-void TestLogRows::everyUnitOfTheMeter_data() {
-    QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("number"); // readings in this unit can be numbers
-    QTest::addColumn<QString>("base");
-    QTest::addColumn<int>("powerOfTen");
-    const struct {
-        int code;
-        bool number;
-        const char16_t *base;
-        int powerOfTen;
-    } units[] = {
-        {0, true, u"A", -3},     {1, true, u"A", 0},       {2, true, u"V", -3},
-        {3, true, u"V", 0},      {4, true, u"\u03A9", -3}, {5, true, u"\u03A9", 0},
-        {6, true, u"\u03A9", 3}, {7, true, u"W", 0},       {8, true, u"W", 3},
-        {9, true, u"var", 0},    {10, true, u"var", 3},    {11, true, u"VA", 0},
-        {12, true, u"VA", 3},    {13, true, u"Wh", 3},     {14, true, u"\u00B0", 0},
-        {15, false, u"", 0}, // mins: a time reading
-        {16, false, u"", 0}, // hmin
-        {17, false, u"", 0}, // h
-        {18, false, u"", 0}, // OL.: an overload
-        {19, true, u"", 0},  // one space: a number without a unit, as a power factor
-        {20, true, u"Hz", 0},    {21, true, u"Hz", 3},
-    };
-    static_assert(std::size(units) == size_t(UnitNameCount));
-    for (const auto &unit : units)
-        QTest::addRow("unit %d", unit.code)
-            << unit.code << unit.number << QString::fromUtf16(unit.base) << unit.powerOfTen;
-}
-
-void TestLogRows::everyUnitOfTheMeter() {
-    QFETCH(int, code);
-    QFETCH(bool, number);
-    QFETCH(QString, base);
-    QFETCH(int, powerOfTen);
-    FakePlatform platform;
-    Form1 form(platform);
-    const std::optional<BaseUnit> unit = baseUnitOf(form.engine.state.UnitName.at(size_t(code)));
-    QCOMPARE(unit.has_value(), number);
-    if (!unit)
-        return;
-    QCOMPARE(unit->unit, base);
-    QCOMPARE(unit->powerOfTen, powerOfTen);
-}
 
 void TestLogRows::valueTexts_data() {
     QTest::addColumn<QString>("value");
@@ -251,6 +206,48 @@ void TestLogRows::linkRows() {
     QCOMPARE(csvHeader(), QByteArray("time,item,value,unit,base_value,base_unit\r\n"));
     QCOMPARE(csvLinkRow(answerTime, false), QByteArray("2026-12-10T14:03:07.250+01:00,,Unconnected,,,\r\n"));
     QCOMPARE(csvLinkRow(answerTime, true), QByteArray("2026-12-10T14:03:07.250+01:00,,Connected,,,\r\n"));
+}
+
+void TestLogRows::alarmRows_data() {
+    QTest::addColumn<bool>("raised");
+    QTest::addColumn<bool>("high");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QByteArray>("row");
+    const QByteArray time("2026-12-10T14:03:07.250+01:00,");
+    QTest::newRow("high") << true << true << "I1"
+                          << "16.2"
+                          << "A" << time + "I1,16.2 A,alarm high,,\r\n";
+    QTest::newRow("low") << true << false << "U1"
+                         << "206.5"
+                         << "V" << time + "U1,206.5 V,alarm low,,\r\n";
+    QTest::newRow("cleared") << false << true << "P1"
+                             << "1200"
+                             << "W" << time + "P1,1200 W,alarm cleared,,\r\n";
+    QTest::newRow("an overload") << true << true << "R1"
+                                 << "OL."
+                                 << "\u03A9" << time + "R1,OL.,alarm high,,\r\n";
+    QTest::newRow("no unit") << true << false << "PF1"
+                             << "0.85"
+                             << "" << time + "PF1,0.85,alarm low,,\r\n";
+}
+
+void TestLogRows::alarmRows() {
+    QFETCH(bool, raised);
+    QFETCH(bool, high);
+    QFETCH(QString, item);
+    QFETCH(QString, value);
+    QFETCH(QString, unit);
+    QFETCH(QByteArray, row);
+    AlarmEvent event;
+    event.raised = raised;
+    event.alarm.item = item;
+    event.alarm.high = high;
+    event.alarm.value = value;
+    event.alarm.unit = unit;
+    event.time = answerTime;
+    QCOMPARE(csvAlarmRow(event), row);
 }
 
 QTEST_MAIN(TestLogRows)

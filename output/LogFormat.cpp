@@ -1,10 +1,8 @@
-#include "measure/CsvRows.h"
+#include "output/LogFormat.h"
 
 #include "measure/BaseUnits.h"
 
 #include <QStringList>
-
-#include <cstdlib>
 
 namespace {
 
@@ -27,16 +25,6 @@ QByteArray readingRow(const QString &first, const ShownReading &reading) {
 
 QByteArray csvHeader() {
     return QByteArrayLiteral("time,item,value,unit,base_value,base_unit\r\n");
-}
-
-QString isoTimeWithOffset(const QDateTime &time) {
-    const int offsetMinutes = time.offsetFromUtc() / 60;
-    const QChar sign = offsetMinutes < 0 ? u'-' : u'+';
-    const int magnitude = std::abs(offsetMinutes);
-    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + sign +
-           QStringLiteral("%1:%2")
-               .arg(magnitude / 60, 2, 10, QLatin1Char('0'))
-               .arg(magnitude % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString csvField(const QString &text) {
@@ -79,4 +67,9 @@ QByteArray csvRecordRows(int number, const ShownBlocks &record) {
     for (const ShownReading &reading : presentReadings(record))
         rows += readingRow(QString::number(number), {reading.item, trimSpaces(reading.value), reading.unit});
     return rows;
+}
+
+QByteArray csvAlarmRow(const AlarmEvent &event) {
+    return csvLine({isoTimeWithOffset(event.time), event.alarm.item, alarmValueText(event.alarm),
+                    alarmEventWord(event), QString(), QString()});
 }

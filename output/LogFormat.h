@@ -1,18 +1,17 @@
 #pragma once
 
-// The reading log's rows, and the downloaded records' rows: RFC 4180 CSV in UTF-8, one row per reading, CR LF
-// line ends. Pure functions: no file, no clock.
+// The reading log's rows, and the downloaded records' rows: RFC 4180 CSV in UTF-8, one row per
+// reading, CR LF line ends. Pure functions: no file, no clock.
 
+#include "measure/IsoTime.h"
 #include "measure/ShownReadings.h"
+#include "readings/AlarmMonitor.h"
 
 #include <QByteArray>
 #include <QDateTime>
 
 // time,item,value,unit,base_value,base_unit
 QByteArray csvHeader();
-
-// ISO 8601 in the time's own offset, with milliseconds: 2026-12-10T14:03:07.250+01:00
-QString isoTimeWithOffset(const QDateTime &time);
 
 // One field, quoted when a reader could otherwise split or trim it.
 QString csvField(const QString &text);
@@ -33,3 +32,8 @@ QByteArray csvRecordHeader();
 // One row per reading of the stored record numbered `number`, its value without the meter's
 // padding as the record table shows it; empty blocks are left out.
 QByteArray csvRecordRows(int number, const ShownBlocks &record);
+
+// A row marking an alarm raised or cleared, in the same columns so readers of the log still parse
+// it: the item, the reading with its unit as value, "alarm high", "alarm low" or "alarm cleared" as
+// unit, and no base value, so sums over the readings leave it out.
+QByteArray csvAlarmRow(const AlarmEvent &event);
