@@ -5,6 +5,9 @@
 
 class QtPlatform final : public Platform, public QtLinkPlatform {
 public:
+    // The serial controls number their ports with `ports`, which outlives the platform.
+    explicit QtPlatform(PortNumbering &ports) : QtLinkPlatform(ports) {}
+
     std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override;
     std::unique_ptr<PrinterControl> createPrinter() override;
     std::unique_ptr<QSettings> createSettings() override;

@@ -8,5 +8,5 @@ std::unique_ptr<TimerControl> QtLinkPlatform::createTimer() {
 }
 
 std::unique_ptr<SerialControl> QtLinkPlatform::createSerialControl() {
-    return std::make_unique<QtSerialControl>();
+    return std::make_unique<QtSerialControl>(ports);
 }

@@ -2,7 +2,7 @@
 #include "app/Form1.h"
 
 #include "measure/GridControl.h"
-#include "measure/ReadingBlock.h"
+#include "measure/StoredRecords.h"
 
 namespace {
 
@@ -42,11 +42,10 @@ void Form1::RecordDataHandle(int16_t first, const std::vector<ShownBlocks> &reco
         const int nameRow = (number - 1) * RowsPerRecord;
         DataGrid->setTextMatrix(nameRow, 0, QStringLiteral("NO.%1").arg(number));
         for (size_t blockIndex = 0; blockIndex < records[size_t(record)].size(); ++blockIndex) {
-            const std::optional<ShownReading> &reading = records[size_t(record)][blockIndex];
+            const std::optional<ShownReading> &block = records[size_t(record)][blockIndex];
             const int col = int(blockIndex) + 1;
-            DataGrid->setTextMatrix(nameRow, col, reading ? reading->item : QString());
-            DataGrid->setTextMatrix(nameRow + 1, col,
-                                    reading ? trimSpaces(reading->value) + reading->unit : QString());
+            DataGrid->setTextMatrix(nameRow, col, recordItemCell(block));
+            DataGrid->setTextMatrix(nameRow + 1, col, recordReadingCell(block));
         }
     }
     ShowRecordsRead(first + count);

@@ -1,4 +1,4 @@
-// The meter's item and unit codes and the texts shown for them.
+// The item and unit tables of the engine's state.
 #include "link/MeterEngine.h"
 
 #include "measure/ItemNames.h"

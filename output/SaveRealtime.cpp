@@ -3,6 +3,7 @@
 
 #include "output/CommonDialog.h"
 #include "output/SaveFile.h"
+#include "output/SavePicture.h"
 #include "output/ViewContent.h"
 
 #include <QClipboard>

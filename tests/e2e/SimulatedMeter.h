@@ -5,6 +5,7 @@
 
 #include "app/Platform.h"
 #include "app/QtPlatform.h"
+#include "link/PortNames.h"
 #include "link/SerialControl.h"
 #include "link/TimerControl.h"
 #include "output/CommonDialog.h"
@@ -18,6 +19,11 @@
 // and ending the program is left to the test.
 class RealLinkPlatform final : public Platform {
 public:
+    // Every port a test can reach is in `ports`; the system's list is never read.
+    explicit RealLinkPlatform(const PortDevices &ports)
+        : numbering(
+              ports, [] { return QStringList(); }, [] { return int64_t(0); }) {}
+
     std::unique_ptr<TimerControl> createTimer() override { return qt.createTimer(); }
     std::unique_ptr<SerialControl> createSerialControl() override { return qt.createSerialControl(); }
     std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override {
@@ -34,7 +40,8 @@ public:
     QStringList messages;
 
 private:
-    QtPlatform qt;
+    PortNumbering numbering;
+    QtPlatform qt{numbering};
     TemporarySettings settings;
 };
 
@@ -56,4 +63,6 @@ private:
 
 // Points every port number discovery can reach at the meter's link or at nothing, so no test
 // ever opens a real device.
-void mapPortsForTest(int meterPort, const QString &meterLink, const QString &nowhere);
+PortDevices portsForTest(int meterPort, const QString &meterLink, const QString &nowhere);
+// The same as powerclamp-cli's options: --port N=DEVICE for each.
+QStringList portArguments(const PortDevices &ports);

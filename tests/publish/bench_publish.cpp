@@ -6,7 +6,7 @@
 // 3. Heap held by the outage queue for an hour of answers (2400 at one per 1.5 s) and for a
 //    full queue (3600), with no broker to take them.
 
-#include "BrokerFixture.h"
+#include "support/BrokerFixture.h"
 
 #include "publish/MetricsServer.h"
 #include "publish/MqttPublisher.h"

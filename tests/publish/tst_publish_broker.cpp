@@ -1,7 +1,7 @@
 // The MQTT output against Debian's mosquitto on loopback, watched by a real subscriber: Home
 // Assistant's configs field by field, state messages, availability through link loss, a clean
 // stop and a killed process, a broker outage, TLS and credentials.
-#include "BrokerFixture.h"
+#include "support/BrokerFixture.h"
 
 #include "Version.h"
 #include "publish/ReadingsPublisher.h"

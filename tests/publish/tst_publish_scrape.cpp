@@ -2,13 +2,12 @@
 // other paths and methods refused, the loopback address by default, a taken port reported.
 #include "publish/MetricsServer.h"
 #include "publish/ReadingsPublisher.h"
+#include "support/PrometheusScrape.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -25,27 +24,6 @@ PublishSettings metricsOnly(uint16_t port = 0) {
 
 QUrl urlOf(uint16_t port, const QString &path) {
     return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(QString::number(port), path));
-}
-
-// The parser's view of a scrape, from a process of its own while this thread serves it.
-QJsonObject scrapedByPrometheusClient(uint16_t port, QString *problem) {
-    QProcess python;
-    python.start(QStringLiteral(PYTHON3_PATH),
-                 {QStringLiteral(PARSE_METRICS_PATH), urlOf(port, "/metrics").toString()});
-    if (!QTest::qWaitFor([&] { return python.state() == QProcess::NotRunning; }, 20000) ||
-        python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0) {
-        *problem = QStringLiteral("%1 failed (needs python3-prometheus-client): %2")
-                       .arg(QStringLiteral(PYTHON3_PATH), QString::fromUtf8(python.readAllStandardError()));
-        return {};
-    }
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-}
-
-QJsonObject familyNamed(const QJsonObject &scrape, const QString &name) {
-    for (const QJsonValue &family : scrape.value("families").toArray())
-        if (family.toObject().value("name").toString() == name)
-            return family.toObject();
-    return {};
 }
 
 } // namespace

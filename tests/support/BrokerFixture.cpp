@@ -1,4 +1,4 @@
-#include "BrokerFixture.h"
+#include "support/BrokerFixture.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -1,0 +1,129 @@
+#include "cli/LogCommand.h"
+
+#include "link/LinkPlatform.h"
+#include "link/TimerControl.h"
+#include "publish/ReadingsPublisher.h"
+
+namespace {
+constexpr int RetryIntervalMs = 1500;
+}
+
+struct LogCommand::CsvLog {
+    CsvLog(const QString &pattern, UnattendedLog::Say say, size_t pendingBound)
+        : log(pattern, std::move(say), pendingBound) {}
+
+    UnattendedLog log;
+    LogSession session{log};
+};
+
+LogCommand::LogCommand(LinkPlatform &platform, const Console &console, const QString &csvPattern,
+                       std::optional<PublishSettings> publish, size_t pendingBound)
+    : MeterCommand(platform, console), retry(platform.createTimer()) {
+    if (!csvPattern.isEmpty())
+        csv = std::make_unique<CsvLog>(
+            csvPattern, [this](const QString &line) { this->console.say(line); }, pendingBound);
+    if (publish) {
+        publisher = std::make_unique<ReadingsPublisher>(std::move(*publish));
+        connect(publisher.get(), &ReadingsPublisher::notice, this,
+                [this](const QString &text) { this->console.say(text); });
+        // Bytes heard while ports are probed may come from another device: only the meter's count.
+        connect(&engine, &MeterEngine::linkConnected, this, [this] {
+            if (engine.meterFound())
+                publisher->takeLinkConnected();
+        });
+    }
+    retry->setInterval(RetryIntervalMs);
+    connect(retry.get(), &TimerControl::Timer, this, [this] {
+        csv->log.writePending();
+        retryWhilePending();
+    });
+    connect(&engine, &MeterEngine::discoveryEnded, this,
+            [this] { this->console.say(QStringLiteral("the meter answers on port %1").arg(engine.port())); });
+    connect(&engine, &MeterEngine::realtimeReadings, this, &LogCommand::takeAnswer);
+    connect(&engine, &MeterEngine::linkLost, this, &LogCommand::takeLinkLost);
+}
+
+LogCommand::~LogCommand() = default;
+
+const UnattendedLog *LogCommand::unattendedLog() const {
+    return csv ? &csv->log : nullptr;
+}
+
+void LogCommand::takeAnswer(const ShownBlocks &blocks) {
+    if (told.answerRegains())
+        console.say(QStringLiteral("the meter answers again"));
+    const QDateTime time = platform.currentDateTime();
+    const std::vector<ShownReading> readings = presentReadings(blocks);
+    // The network's copy first: it is only handed to the publisher's thread, while the CSV's
+    // waits for the disk.
+    if (publisher)
+        publisher->takeAnswer(time, readings);
+    if (csv) {
+        csv->session.answer(time, readings);
+        retryWhilePending();
+    }
+}
+
+void LogCommand::takeLinkLost() {
+    if (told.lossIsNews())
+        console.say(QStringLiteral("the meter stopped answering"));
+    // Each loss is a request the meter left unanswered; while ports are probed, one is no news.
+    if (publisher && engine.meterFound()) {
+        publisher->takeTimeout();
+        publisher->takeLinkLost();
+    }
+    if (csv) {
+        csv->session.linkLost(platform.currentDateTime());
+        retryWhilePending();
+    }
+}
+
+void LogCommand::retryWhilePending() {
+    retry->setEnabled(!ending && csv->log.pending() > 0);
+}
+
+void LogCommand::reopen() {
+    if (csv)
+        csv->log.reopen();
+}
+
+QString LogCommand::startOutputs() {
+    if (csv)
+        if (const QString failure = csv->log.start(platform.currentDateTime()); !failure.isEmpty())
+            return failure;
+    QString failure;
+    if (publisher && !publisher->start(&failure))
+        return failure;
+    return {};
+}
+
+void LogCommand::start() {
+    // A log that cannot begin (a file that cannot be written, a metrics port another program
+    // holds) is a mistake to fix now, not a spell to wait out.
+    if (const QString failure = startOutputs(); !failure.isEmpty()) {
+        console.say(failure);
+        finish(1);
+        return;
+    }
+    MeterCommand::start();
+}
+
+void LogCommand::end() {
+    if (ending)
+        return;
+    ending = true;
+    stopLink();
+    if (csv) {
+        retry->setEnabled(false);
+        csv->log.writePending();
+        if (csv->log.pending() > 0)
+            console.say(QStringLiteral("%1 answers kept in memory could not be written before the end")
+                            .arg(csv->log.pending()));
+    }
+    if (!publisher) {
+        finish(0);
+        return;
+    }
+    connect(publisher.get(), &ReadingsPublisher::finished, this, [this] { finish(0); });
+    publisher->finish();
+}
