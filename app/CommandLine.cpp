@@ -1,14 +1,12 @@
 #include "app/CommandLine.h"
 #include "Version.h"
+#include "link/PortOption.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace {
 
-constexpr int FirstPort = 1;
-constexpr int LastPort = 16;
 const QString ProgramName = QStringLiteral("powerclamp");
 
 CommandLine failure(const QString &reason) {
@@ -16,32 +14,6 @@ CommandLine failure(const QString &reason) {
     result.action = CommandLine::Action::Fail;
     result.text = QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n").arg(ProgramName, reason);
     return result;
-}
-
-// Takes "N=DEVICE" into portDevices; returns why the value cannot be used, or nothing.
-QString addPortDevice(const QString &value, std::map<int, QString> &portDevices) {
-    const qsizetype separator = value.indexOf(QLatin1Char('='));
-    if (separator < 0)
-        return QStringLiteral("--port wants N=DEVICE, for example --port 1=/dev/ttyUSB0, not '%1'")
-            .arg(value);
-    const QString number = value.left(separator);
-    const QString device = value.mid(separator + 1);
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
-    const int portNumber = digits.match(number).hasMatch() ? number.toInt() : 0;
-    if (portNumber < FirstPort || portNumber > LastPort)
-        return QStringLiteral("port number '%1' is not one of %2 to %3")
-            .arg(number)
-            .arg(FirstPort)
-            .arg(LastPort);
-    if (device.isEmpty())
-        return QStringLiteral("--port %1= names no device").arg(portNumber);
-    const auto earlier = portDevices.find(portNumber);
-    if (earlier != portDevices.end() && earlier->second != device)
-        return QStringLiteral("port %1 is given two devices, %2 and %3")
-            .arg(portNumber)
-            .arg(earlier->second, device);
-    portDevices[portNumber] = device;
-    return {};
 }
 
 // Qt names the program from the running application, or not at all before there is one: name it
@@ -60,16 +32,14 @@ CommandLine parseCommandLine(const QStringList &arguments) {
         QStringLiteral("Desktop companion for a three-phase clamp power meter on a serial port.\n"
                        "Finds the meter on ports 1 to 16, shows its live readings, downloads its stored\n"
                        "records, saves and prints them.\n"
-                       "Off Windows, port N is the device in $POWERCLAMP_COMN when that is set, else the\n"
-                       "N-th serial device by name."));
+                       "Off Windows, port N is the device given with --port N=DEVICE, else the one in\n"
+                       "$POWERCLAMP_COMN, else a serial device of the system's list that no other port\n"
+                       "names, numbered by name into the free numbers."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Display this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Output version information and exit."));
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Use DEVICE as port N (1 to 16) for this run, instead of "
-                                                 "$POWERCLAMP_COMN or the system's list. Repeatable."),
-                                  QStringLiteral("N=DEVICE"));
+    const QCommandLineOption port = portOption();
     parser.addOptions({help, version, port});
 
     const bool parsed = parser.parse(arguments);
@@ -94,16 +64,7 @@ CommandLine parseCommandLine(const QStringList &arguments) {
         result.text = QStringLiteral("%1 %2\n").arg(ProgramName, QStringLiteral(POWERCLAMP_VERSION));
         return result;
     }
-    for (const QString &value : parser.values(port)) {
-        const QString error = addPortDevice(value, result.portDevices);
-        if (!error.isEmpty())
-            return failure(error);
-    }
+    if (const QString error = addPortDevices(parser.values(port), result.portDevices); !error.isEmpty())
+        return failure(error);
     return result;
-}
-
-void numberPortsForThisRun(const std::map<int, QString> &portDevices) {
-    for (const auto &[portNumber, device] : portDevices)
-        qputenv(QByteArray("POWERCLAMP_COM" + QByteArray::number(portNumber)).constData(),
-                device.toLocal8Bit());
 }

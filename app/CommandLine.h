@@ -1,9 +1,9 @@
 #pragma once
 
+#include "link/PortTable.h"
+
 #include <QString>
 #include <QStringList>
-
-#include <map>
 
 // What the command line asks for. Parsing prints nothing and ends nothing, so main() decides
 // where each text goes and with which exit status.
@@ -14,7 +14,7 @@ struct CommandLine {
     // The help or version text for standard output, or the error for standard error.
     QString text;
     // Devices numbered with --port, by port number.
-    std::map<int, QString> portDevices;
+    PortDevices portDevices;
     // The failure may come from Qt's own options (-platform, -style...), which only the running
     // application takes; any other failure is certain before a display is opened.
     bool mayBeForQt = false;
@@ -25,6 +25,3 @@ constexpr int CommandLineUsageError = 2;
 
 // arguments[0] is the program as it was started.
 CommandLine parseCommandLine(const QStringList &arguments);
-
-// Numbers the devices given with --port for this run; they win over POWERCLAMP_COMn.
-void numberPortsForThisRun(const std::map<int, QString> &portDevices);

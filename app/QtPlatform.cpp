@@ -8,10 +8,12 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-std::unique_ptr<TimerControl> QtPlatform::createTimer() { return std::make_unique<QtTimerControl>(); }
+std::unique_ptr<TimerControl> QtPlatform::createTimer() {
+    return std::make_unique<QtTimerControl>();
+}
 
 std::unique_ptr<SerialControl> QtPlatform::createSerialControl() {
-    return std::make_unique<QtSerialControl>();
+    return std::make_unique<QtSerialControl>(ports);
 }
 
 std::unique_ptr<CommonDialog> QtPlatform::createCommonDialog(QWidget *owner) {
@@ -31,6 +33,10 @@ void QtPlatform::MsgBox(QWidget *owner, const MessageBoxRequest &request) {
     box.exec();
 }
 
-void QtPlatform::Beep() { QApplication::beep(); }
+void QtPlatform::Beep() {
+    QApplication::beep();
+}
 
-void QtPlatform::End() { QCoreApplication::exit(0); }
+void QtPlatform::End() {
+    QCoreApplication::exit(0);
+}

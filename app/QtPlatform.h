@@ -4,8 +4,13 @@
 
 #include <QElapsedTimer>
 
+class PortNumbering;
+
 class QtPlatform final : public Platform {
 public:
+    // The serial controls number their ports with `ports`, which outlives the platform.
+    explicit QtPlatform(PortNumbering &ports) : ports(ports) {}
+
     std::unique_ptr<TimerControl> createTimer() override;
     std::unique_ptr<SerialControl> createSerialControl() override;
     std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override;
@@ -17,6 +22,7 @@ public:
     void End() override;
 
 private:
+    PortNumbering &ports;
     QElapsedTimer sinceStart = [] {
         QElapsedTimer started;
         started.start();

@@ -1,7 +1,8 @@
-#include "app/CommandLine.h"
 #include "Version.h"
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/QtPlatform.h"
+#include "link/PortNames.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -53,9 +54,9 @@ int main(int argc, char *argv[]) {
     const CommandLine commandLine = parseCommandLine(QApplication::arguments());
     if (const int status = answerInstead(commandLine); status >= 0)
         return status;
-    numberPortsForThisRun(commandLine.portDevices);
+    const std::unique_ptr<PortNumbering> ports = portNumberingForThisRun(commandLine.portDevices);
 
-    QtPlatform platform;
+    QtPlatform platform(*ports);
     Form1 window(platform);
     window.adjustSize();
     window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),

@@ -1,7 +1,5 @@
 #include "link/PortNames.h"
 
-#include "link/PortTable.h"
-
 #include <QCollator>
 #include <QElapsedTimer>
 #include <QSerialPortInfo>
@@ -10,28 +8,13 @@
 
 namespace {
 
-#ifndef Q_OS_WIN
-QByteArray overrideVariable(int portNumber) {
-    return "POWERCLAMP_COM" + QByteArray::number(portNumber);
-}
+constexpr int FirstPort = 1;
+constexpr int LastPort = 16;
 
-PortTable &sessionPorts() {
-    static const QElapsedTimer clock = [] {
-        QElapsedTimer started;
-        started.start();
-        return started;
-    }();
-    static PortTable table(
-        [] {
-            QStringList devices;
-            for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-                devices << info.systemLocation();
-            return devices;
-        },
-        [] { return clock.elapsed(); });
-    return table;
+bool namesDevice(const PortDevices &devices, const QString &device) {
+    return std::any_of(devices.begin(), devices.end(),
+                       [&device](const auto &entry) { return entry.second == device; });
 }
-#endif
 
 } // namespace
 
@@ -42,24 +25,57 @@ QStringList inPortOrder(QStringList devices) {
     return devices;
 }
 
-QString portDeviceName(int portNumber) {
-    if (portNumber < 1)
+PortNumbering::PortNumbering(const PortDevices &given, PortTable::DeviceList listDevices,
+                             PortTable::Milliseconds now)
+    : given(given), table(std::move(listDevices), std::move(now), given) {}
+
+QString PortNumbering::device(int number) {
+    if (number < 1)
         return {};
 #ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(portNumber);
+    const auto found = given.find(number);
+    return found != given.end() ? found->second : QStringLiteral("COM%1").arg(number);
 #else
-    const QByteArray variable = overrideVariable(portNumber);
-    if (qEnvironmentVariableIsSet(variable.constData()))
-        return qEnvironmentVariable(variable.constData());
-    return sessionPorts().device(portNumber);
+    return table.device(number);
 #endif
 }
 
-void portDeviceMissing(int portNumber) {
-#ifdef Q_OS_WIN
-    Q_UNUSED(portNumber);
-#else
-    if (!qEnvironmentVariableIsSet(overrideVariable(portNumber).constData()))
-        sessionPorts().deviceMissing();
+void PortNumbering::deviceMissing(int number) {
+    if (given.find(number) == given.end())
+        table.deviceMissing();
+}
+
+PortDevices portDevicesFromEnvironment() {
+    PortDevices devices;
+#ifndef Q_OS_WIN
+    for (int number = FirstPort; number <= LastPort; ++number) {
+        const QByteArray variable = "POWERCLAMP_COM" + QByteArray::number(number);
+        // Set but empty: the port has no device, as before the list was consulted.
+        if (qEnvironmentVariableIsSet(variable.constData()))
+            devices[number] = qEnvironmentVariable(variable.constData());
+    }
 #endif
+    return devices;
+}
+
+PortDevices givenPortDevices(const PortDevices &commandLine, const PortDevices &environment) {
+    PortDevices devices = commandLine;
+    for (const auto &[number, device] : environment)
+        if (devices.find(number) == devices.end() && !namesDevice(devices, device))
+            devices[number] = device;
+    return devices;
+}
+
+QStringList systemSerialPorts() {
+    QStringList devices;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        devices << info.systemLocation();
+    return devices;
+}
+
+std::unique_ptr<PortNumbering> portNumberingForThisRun(const PortDevices &commandLine) {
+    QElapsedTimer clock;
+    clock.start();
+    return std::make_unique<PortNumbering>(givenPortDevices(commandLine, portDevicesFromEnvironment()),
+                                           systemSerialPorts, [clock] { return clock.elapsed(); });
 }

@@ -2,15 +2,16 @@
 
 #include "link/PortNames.h"
 
-PortTable::PortTable(DeviceList listDevices, Milliseconds now)
-    : listDevices(std::move(listDevices)), now(std::move(now)) {}
+PortTable::PortTable(DeviceList listDevices, Milliseconds now, PortDevices given)
+    : listDevices(std::move(listDevices)), now(std::move(now)), numbered(std::move(given)) {}
 
 QString PortTable::device(int number) {
     if (number < 1)
         return {};
-    if (number > numbered.size())
+    if (numbered.find(number) == numbered.end())
         readList();
-    return number <= numbered.size() ? numbered.at(number - 1) : QString();
+    const auto found = numbered.find(number);
+    return found != numbered.end() ? found->second : QString();
 }
 
 void PortTable::deviceMissing() {
@@ -24,6 +25,21 @@ void PortTable::readList() {
     lastRead = moment;
     ++reads;
     for (const QString &device : inPortOrder(listDevices()))
-        if (!numbered.contains(device))
-            numbered << device;
+        if (!isNumbered(device))
+            numbered[lowestFreeNumber()] = device;
+}
+
+bool PortTable::isNumbered(const QString &device) const {
+    for (const auto &[number, numberedDevice] : numbered)
+        if (numberedDevice == device)
+            return true;
+    return false;
+}
+
+int PortTable::lowestFreeNumber() const {
+    int number = 1;
+    // The map is ordered: the first gap in its numbers is the lowest free one.
+    for (auto entry = numbered.begin(); entry != numbered.end() && entry->first == number; ++entry)
+        ++number;
+    return number;
 }

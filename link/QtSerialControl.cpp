@@ -3,7 +3,7 @@
 #include "link/PortAccess.h"
 #include "link/PortNames.h"
 
-QtSerialControl::QtSerialControl() {
+QtSerialControl::QtSerialControl(PortNumbering &ports) : ports(ports) {
     connect(&port, &QSerialPort::readyRead, this, &QtSerialControl::onReadyRead);
     connect(&port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         // An unplugged adapter (a pty whose other side closed reports a read error, over and over):
@@ -36,7 +36,7 @@ CommError QtSerialControl::setPortOpen(bool open) {
     if (port.isOpen())
         return CommPortAlreadyOpen;
 
-    const QString device = portDeviceName(commPort);
+    const QString device = ports.device(commPort);
     if (device.isEmpty()) {
         lastErrorText = tr("No serial device is numbered COM%1").arg(commPort);
         return CommInvalidPort;
@@ -54,7 +54,7 @@ CommError QtSerialControl::setPortOpen(bool open) {
     const CommError error = commErrorOf(port.error());
     lastErrorText = device + QStringLiteral(": ") + port.errorString();
     if (error == CommInvalidPort)
-        portDeviceMissing(commPort);
+        ports.deviceMissing(commPort);
     if (error == CommPortAlreadyOpen && refusedForPermission(device)) {
         lastErrorText += QStringLiteral(". ") + permissionAdvice(deviceAccess(device));
         return CommAccessDenied;

@@ -4,11 +4,14 @@
 
 #include <QSerialPort>
 
+class PortNumbering;
+
 // The serial control on a real port: 9600 baud, 8 data bits, no parity, 1 stop bit.
 class QtSerialControl final : public SerialControl {
     Q_OBJECT
 public:
-    QtSerialControl();
+    // `ports` names the device behind each port number; it outlives the control.
+    explicit QtSerialControl(PortNumbering &ports);
 
     int16_t CommPort() const override { return commPort; }
     void setCommPort(int16_t port) override { commPort = port; }
@@ -26,6 +29,7 @@ public:
 private:
     void onReadyRead();
 
+    PortNumbering &ports;
     QSerialPort port;
     int16_t commPort = 1;
     int16_t threshold = 0;

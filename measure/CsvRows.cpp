@@ -16,6 +16,13 @@ QByteArray csvLine(const QStringList &fields) {
     return (quoted.join(u',') + QStringLiteral("\r\n")).toUtf8();
 }
 
+// The reading's fields after `first`: item, value, unit, and the value as a number in its base unit.
+QByteArray readingRow(const QString &first, const ShownReading &reading) {
+    const std::optional<BaseValue> base = baseValue(reading.value, reading.unit);
+    return csvLine({first, reading.item, reading.value, reading.unit, base ? base->number : QString(),
+                    base ? base->unit : QString()});
+}
+
 } // namespace
 
 QByteArray csvHeader() {
@@ -47,11 +54,8 @@ QString csvField(const QString &text) {
 QByteArray csvReadingRows(const QDateTime &time, const std::vector<ShownReading> &readings) {
     const QString timeText = isoTimeWithOffset(time);
     QByteArray rows;
-    for (const ShownReading &reading : readings) {
-        const std::optional<BaseValue> base = baseValue(reading.value, reading.unit);
-        rows += csvLine({timeText, reading.item, reading.value, reading.unit, base ? base->number : QString(),
-                         base ? base->unit : QString()});
-    }
+    for (const ShownReading &reading : readings)
+        rows += readingRow(timeText, reading);
     return rows;
 }
 
@@ -59,4 +63,21 @@ QByteArray csvLinkRow(const QDateTime &time, bool connected) {
     return csvLine({isoTimeWithOffset(time), QString(),
                     connected ? QStringLiteral("Connected") : QStringLiteral("Unconnected"), QString(),
                     QString(), QString()});
+}
+
+QByteArray csvDroppedRow(const QDateTime &time, qint64 answers) {
+    return csvLine({isoTimeWithOffset(time), QString(), QStringLiteral("%1 answers dropped").arg(answers),
+                    QString(), QString(), QString()});
+}
+
+QByteArray csvRecordHeader() {
+    return QByteArrayLiteral("record,item,value,unit,base_value,base_unit\r\n");
+}
+
+QByteArray csvRecordRows(int number, const StoredRecord &record) {
+    QByteArray rows;
+    for (const ShownReading &reading : record)
+        if (!reading.item.isEmpty())
+            rows += readingRow(QString::number(number), reading);
+    return rows;
 }

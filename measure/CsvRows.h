@@ -1,9 +1,10 @@
 #pragma once
 
-// The reading log's rows: RFC 4180 CSV in UTF-8, one row per reading, CR LF line ends.
-// Pure functions: no file, no clock.
+// The reading log's rows, and the downloaded records' rows: RFC 4180 CSV in UTF-8, one row per reading, CR LF
+// line ends. Pure functions: no file, no clock.
 
 #include "measure/ShownReadings.h"
+#include "measure/StoredRecords.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -22,3 +23,13 @@ QByteArray csvReadingRows(const QDateTime &time, const std::vector<ShownReading>
 
 // A row marking the link lost ("Unconnected") or regained ("Connected"), the window's own words.
 QByteArray csvLinkRow(const QDateTime &time, bool connected);
+
+// A row saying that this many answers from `time` on are not in the log: it could not be written
+// for longer than the program could keep them.
+QByteArray csvDroppedRow(const QDateTime &time, qint64 answers);
+
+// record,item,value,unit,base_value,base_unit
+QByteArray csvRecordHeader();
+
+// One row per reading of the stored record numbered `number`; empty blocks are left out.
+QByteArray csvRecordRows(int number, const StoredRecord &record);

@@ -2,7 +2,7 @@
 #include "app/Form1.h"
 
 #include "measure/GridControl.h"
-#include "measure/ReadingBlock.h"
+#include "measure/StoredRecords.h"
 
 namespace {
 
@@ -11,7 +11,6 @@ constexpr int GridCols = 5;
 constexpr int ColWidthTwips = 1500;
 constexpr int CentredAlignment = 4;
 constexpr int InitialRowHeightTwips = 300;
-constexpr int BlocksPerRecord = 4;
 constexpr int RowsPerRecord = 2;
 
 } // namespace
@@ -43,18 +42,12 @@ void Form1::RecordDataHandle(uint8_t offset, int16_t first, int16_t count) {
         const int number = first + record + 1;
         const int nameRow = (number - 1) * RowsPerRecord;
         DataGrid->setTextMatrix(nameRow, 0, QStringLiteral("NO.%1").arg(number));
+        const StoredRecord blocks =
+            storedRecord(state.RxFrame.data() + offset + RecordSize * record, state.ItemName, state.UnitName);
         for (int blockIndex = 0; blockIndex < BlocksPerRecord; ++blockIndex) {
-            uint8_t *block =
-                state.RxFrame.data() + offset + RecordSize * record + ReadingBlockSize * blockIndex;
-            const int col = blockIndex + 1;
-            if (isEmptyBlock(block)) {
-                DataGrid->setTextMatrix(nameRow, col, QString());
-                DataGrid->setTextMatrix(nameRow + 1, col, QString());
-                continue;
-            }
-            const Reading reading = decodeReading(block, state.ItemName, state.UnitName);
-            DataGrid->setTextMatrix(nameRow, col, reading.item);
-            DataGrid->setTextMatrix(nameRow + 1, col, trimSpaces(reading.value) + reading.unit);
+            const ShownReading &block = blocks[size_t(blockIndex)];
+            DataGrid->setTextMatrix(nameRow, blockIndex + 1, block.item);
+            DataGrid->setTextMatrix(nameRow + 1, blockIndex + 1, block.value + block.unit);
         }
     }
 }

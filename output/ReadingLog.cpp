@@ -10,9 +10,11 @@ namespace {
 
 // Writes all of `bytes` at the end of the file, or nothing: a row cut by a full disk would read
 // as another value ("276" cut to "27"), so what a failed write stored is taken back.
-QString appendWhole(QFile &file, const QByteArray &bytes) {
+QString appendWhole(QFile &file, const QByteArray &bytes, bool synced = false) {
     const qint64 sizeBefore = file.size();
-    const QString failure = writeAll(file, bytes);
+    QString failure = writeAll(file, bytes);
+    if (failure.isEmpty() && synced)
+        failure = syncToDisk(file);
     if (!failure.isEmpty())
         file.resize(sizeBefore);
     return failure;
@@ -55,7 +57,8 @@ QString ReadingLog::append(const QByteArray &rows, int rowCount) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly |
                    QIODevice::Unbuffered))
         return failureReason(file, errno);
-    const QString failure = appendWhole(file, needsLineEnd ? QByteArrayLiteral("\r\n") + rows : rows);
+    const QString failure =
+        appendWhole(file, needsLineEnd ? QByteArrayLiteral("\r\n") + rows : rows, syncedAppends);
     if (!failure.isEmpty())
         return failure;
     needsLineEnd = false;

@@ -19,6 +19,10 @@ public:
     // Appends all the rows to the file or none; returns why it could not, or an empty text.
     QString append(const QByteArray &rows, int rowCount);
 
+    // Each append then waits until the rows are on the disk itself, so they outlive a power cut;
+    // rows the disk did not take are taken back like those of any failed write.
+    void setSyncedAppends(bool synced) { syncedAppends = synced; }
+
     QString path() const { return filePath; }
     // Rows appended since the log started.
     qint64 rows() const { return rowsWritten; }
@@ -31,4 +35,5 @@ private:
     // A file that did not end its last line (a crash part way) gets a line end first, so the
     // first new row is not glued to the cut one.
     bool needsLineEnd = false;
+    bool syncedAppends = false;
 };

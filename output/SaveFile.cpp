@@ -2,8 +2,6 @@
 
 #include "output/FileWrites.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -24,16 +22,4 @@ QString saveBytes(const QString &path, const QByteArray &bytes) {
     if (!file.commit())
         return failureReason(file, errno);
     return QString();
-}
-
-QString saveJpeg(const QString &path, const QImage &picture) {
-    if (picture.isNull())
-        return QStringLiteral("The clipboard holds no picture.");
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    // The window is mostly text, which the default quality blurs.
-    if (!picture.save(&buffer, "JPG", 90))
-        return QStringLiteral("The picture cannot be converted to JPEG.");
-    return saveBytes(path, jpeg);
 }

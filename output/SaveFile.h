@@ -3,10 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-class QImage;
-
-// Each returns why the file could not be saved, or an empty text when it was. The file is
-// replaced only once it is complete: a failed save leaves no partial file and an existing one
-// as it was.
+// Returns why the file could not be saved, or an empty text when it was. The file is replaced
+// only once it is complete: a failed save leaves no partial file and an existing one as it was.
 QString saveBytes(const QString &path, const QByteArray &bytes);
-QString saveJpeg(const QString &path, const QImage &picture);

@@ -4,6 +4,7 @@
 #include "output/CommonDialog.h"
 #include "output/SaveFile.h"
 #include "output/SaveLocation.h"
+#include "output/SavePicture.h"
 #include "output/ViewContent.h"
 
 #include <QClipboard>

@@ -1,12 +1,11 @@
 // The program's command line: help, version, ports numbered for the run, and every way a
 // command line can be unusable.
-#include "app/CommandLine.h"
 #include "Version.h"
+#include "app/CommandLine.h"
 #include "link/PortNames.h"
 
 #include <QTest>
 
-using PortDevices = std::map<int, QString>;
 Q_DECLARE_METATYPE(CommandLine::Action)
 Q_DECLARE_METATYPE(PortDevices)
 
@@ -70,6 +69,8 @@ void CommandLineTest::parsing_data() {
     fails("empty device", {"--port", "5="}, "--port 5= names no device");
     fails("one port, two devices", {"--port", "3=/dev/ttyUSB0", "--port", "3=/dev/ttyUSB1"},
           "port 3 is given two devices, /dev/ttyUSB0 and /dev/ttyUSB1");
+    fails("one device, two ports", {"--port", "3=/dev/ttyUSB0", "--port", "5=/dev/ttyUSB0"},
+          "/dev/ttyUSB0 is given two port numbers, 3 and 5");
 }
 
 void CommandLineTest::parsing() {
@@ -121,9 +122,10 @@ void CommandLineTest::portsGivenOnTheCommandLineWinOverTheEnvironment() {
 #endif
     qputenv("POWERCLAMP_COM4", "/tmp/from-environment-4");
     qputenv("POWERCLAMP_COM5", "/tmp/from-environment-5");
-    numberPortsForThisRun(parseCommandLine({"powerclamp", "--port", "4=/tmp/from-command-line"}).portDevices);
-    QCOMPARE(portDeviceName(4), QStringLiteral("/tmp/from-command-line"));
-    QCOMPARE(portDeviceName(5), QStringLiteral("/tmp/from-environment-5"));
+    const std::unique_ptr<PortNumbering> numbering = portNumberingForThisRun(
+        parseCommandLine({"powerclamp", "--port", "4=/tmp/from-command-line"}).portDevices);
+    QCOMPARE(numbering->device(4), QStringLiteral("/tmp/from-command-line"));
+    QCOMPARE(numbering->device(5), QStringLiteral("/tmp/from-environment-5"));
     qunsetenv("POWERCLAMP_COM4");
     qunsetenv("POWERCLAMP_COM5");
 }

@@ -4,7 +4,6 @@
 #include "link/QtSerialControl.h"
 #include "support/PseudoTerminal.h"
 
-#include <QSerialPortInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -14,18 +13,15 @@ namespace {
 constexpr int TestPort = 7;
 constexpr int OtherPort = 8;
 
-void numberPort(int portNumber, const QString &device) {
-    qputenv(QByteArray("POWERCLAMP_COM" + QByteArray::number(portNumber)).constData(), device.toLocal8Bit());
-}
-
 struct OpenPort {
     PseudoTerminal device;
-    QtSerialControl control;
+    PortNumbering numbering{
+        {{TestPort, device.portPath()}, {OtherPort, QStringLiteral("/nonexistent/ttyUSB9")}},
+        [] { return QStringList(); },
+        [] { return int64_t(0); }};
+    QtSerialControl control{numbering};
 
-    OpenPort() {
-        numberPort(TestPort, device.portPath());
-        control.setCommPort(TestPort);
-    }
+    OpenPort() { control.setCommPort(TestPort); }
 };
 
 } // namespace
@@ -33,7 +29,6 @@ struct OpenPort {
 class SerialControlTest : public QObject {
     Q_OBJECT
 private slots:
-    void portNumbersFollowTheEnvironment();
     void openOutcomes();
     void portInUseIsRefused();
     void receiveEventWaitsForThreshold();
@@ -41,20 +36,6 @@ private slots:
     void emptyingReceiveSideDropsStaleBytes();
     void vanishedDeviceClosesThePort();
 };
-
-void SerialControlTest::portNumbersFollowTheEnvironment() {
-    numberPort(3, QStringLiteral("/dev/pts/99"));
-    QCOMPARE(portDeviceName(3), QStringLiteral("/dev/pts/99"));
-    qunsetenv("POWERCLAMP_COM3");
-    QCOMPARE(inPortOrder({"/dev/ttyUSB0", "/dev/ttyS10", "/dev/ttyS2", "/dev/ttyACM0", "/dev/ttyS0"}),
-             (QStringList{"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB0"}));
-    QCOMPARE(portDeviceName(0), QString());
-    const int listed = int(QSerialPortInfo::availablePorts().size());
-    if (listed < 16) {
-        qunsetenv(QByteArray("POWERCLAMP_COM" + QByteArray::number(listed + 1)).constData());
-        QCOMPARE(portDeviceName(listed + 1), QString()); // a number with no device behind it
-    }
-}
 
 void SerialControlTest::openOutcomes() {
     OpenPort port;
@@ -64,7 +45,6 @@ void SerialControlTest::openOutcomes() {
     port.control.setPortOpen(false);
     QVERIFY(!port.control.PortOpen());
 
-    numberPort(OtherPort, QStringLiteral("/nonexistent/ttyUSB9"));
     port.control.setCommPort(OtherPort);
     QCOMPARE(port.control.setPortOpen(true), CommInvalidPort);
     QVERIFY(!port.control.PortOpen());
@@ -73,7 +53,7 @@ void SerialControlTest::openOutcomes() {
 
 void SerialControlTest::portInUseIsRefused() {
     OpenPort port;
-    QtSerialControl otherInstance;
+    QtSerialControl otherInstance(port.numbering);
     otherInstance.setCommPort(TestPort);
     QCOMPARE(port.control.setPortOpen(true), CommNoError);
     QCOMPARE(otherInstance.setPortOpen(true), CommPortAlreadyOpen);

@@ -23,8 +23,9 @@ void SimulatedMeter::signal(int number) {
     ::kill(pid_t(process.processId()), number);
 }
 
-void mapPortsForTest(int meterPort, const QString &meterLink, const QString &nowhere) {
+PortDevices portsForTest(int meterPort, const QString &meterLink, const QString &nowhere) {
+    PortDevices ports;
     for (int port = 1; port <= 16; ++port)
-        qputenv(QByteArray("POWERCLAMP_COM" + QByteArray::number(port)).constData(),
-                (port == meterPort ? meterLink : nowhere).toLocal8Bit());
+        ports[port] = port == meterPort ? meterLink : nowhere;
+    return ports;
 }

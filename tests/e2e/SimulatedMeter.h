@@ -6,6 +6,7 @@
 #include "app/Platform.h"
 #include "app/QtPlatform.h"
 #include "app/TimerControl.h"
+#include "link/PortNames.h"
 #include "link/SerialControl.h"
 #include "output/CommonDialog.h"
 #include "output/PrinterControl.h"
@@ -17,6 +18,11 @@
 // and ending the program is left to the test.
 class RealLinkPlatform final : public Platform {
 public:
+    // Every port a test can reach is in `ports`; the system's list is never read.
+    explicit RealLinkPlatform(const PortDevices &ports)
+        : numbering(
+              ports, [] { return QStringList(); }, [] { return int64_t(0); }) {}
+
     std::unique_ptr<TimerControl> createTimer() override { return qt.createTimer(); }
     std::unique_ptr<SerialControl> createSerialControl() override { return qt.createSerialControl(); }
     std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override {
@@ -32,7 +38,8 @@ public:
     QStringList messages;
 
 private:
-    QtPlatform qt;
+    PortNumbering numbering;
+    QtPlatform qt{numbering};
 };
 
 // The simulator, reachable through a symbolic link at linkPath.
@@ -53,4 +60,4 @@ private:
 
 // Points every port number discovery can reach at the meter's link or at nothing, so no test
 // ever opens a real device.
-void mapPortsForTest(int meterPort, const QString &meterLink, const QString &nowhere);
+PortDevices portsForTest(int meterPort, const QString &meterLink, const QString &nowhere);

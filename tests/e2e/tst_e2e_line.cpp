@@ -95,11 +95,12 @@ private slots:
 private:
     QString meterLink() const { return links.filePath(QStringLiteral("meter")); }
     QTemporaryDir links;
+    PortDevices ports;
 };
 
 void LineEndToEndTest::initTestCase() {
     QVERIFY(links.isValid());
-    mapPortsForTest(MeterPort, meterLink(), links.filePath(QStringLiteral("none")));
+    ports = portsForTest(MeterPort, meterLink(), links.filePath(QStringLiteral("none")));
 }
 
 void LineEndToEndTest::connectsAndShowsReadings_data() {
@@ -111,7 +112,7 @@ void LineEndToEndTest::connectsAndShowsReadings() {
     QFETCH(QStringList, line);
     SimulatedMeter meter(meterLink(), line);
     QVERIFY(meter.started);
-    RealLinkPlatform platform;
+    RealLinkPlatform platform(ports);
     Form1 form(platform);
 
     QTRY_VERIFY_WITH_TIMEOUT(!form.Timer_findcom->Enabled(), 5000);
@@ -141,7 +142,7 @@ void LineEndToEndTest::downloads200Records() {
         options << QStringLiteral("--long-count");
     SimulatedMeter meter(meterLink(), options);
     QVERIFY(meter.started);
-    RealLinkPlatform platform;
+    RealLinkPlatform platform(ports);
     Form1 form(platform);
     clickTab(form, 2);
     QTRY_VERIFY_WITH_TIMEOUT(form.Button_read->isEnabled(), 5000);
@@ -182,7 +183,7 @@ void LineEndToEndTest::wrongFrameToDownloadRequest() {
     QFETCH(int, rowsKept);
     SimulatedMeter meter(meterLink(), options);
     QVERIFY(meter.started);
-    RealLinkPlatform platform;
+    RealLinkPlatform platform(ports);
     Form1 form(platform);
     clickTab(form, 2);
     QTRY_VERIFY_WITH_TIMEOUT(form.Button_read->isEnabled(), 5000);
@@ -219,7 +220,7 @@ void LineEndToEndTest::unaskedCountInRealtimeView() {
     QFETCH(QStringList, options);
     SimulatedMeter meter(meterLink(), options);
     QVERIFY(meter.started);
-    RealLinkPlatform platform;
+    RealLinkPlatform platform(ports);
     Form1 form(platform);
     QTRY_VERIFY_WITH_TIMEOUT(form.Lab_value[0]->text() != QStringLiteral("0.00mA"), 6000);
     QCOMPARE(form.Lab_testpro[0]->text().trimmed(), QStringLiteral("P1:"));
@@ -246,7 +247,7 @@ void LineEndToEndTest::readBeforeDiscoveryEnds() {
     QFETCH(QStringList, line);
     SimulatedMeter meter(meterLink(), line + QStringList{QStringLiteral("--records=30")});
     QVERIFY(meter.started);
-    RealLinkPlatform platform;
+    RealLinkPlatform platform(ports);
     Form1 form(platform);
     QTRY_VERIFY_WITH_TIMEOUT(form.state.MeterFound, 5000);
     QVERIFY2(form.Timer_findcom->Enabled(), "discovery ended before Read could be clicked");

@@ -6,6 +6,7 @@
 #include "app/TimerControl.h"
 #include "support/ScriptedDialog.h"
 
+#include "link/PortNames.h"
 #include "link/SerialControl.h"
 #include "output/PrinterControl.h"
 
@@ -26,6 +27,11 @@ constexpr int LogSeconds = 60;
 // Qt's timers and serial port; the dialog answers from a script and message boxes are recorded.
 class LoggingPlatform final : public Platform {
 public:
+    // Every port a test can reach is in `ports`; the system's list is never read.
+    explicit LoggingPlatform(const PortDevices &ports)
+        : numbering(
+              ports, [] { return QStringList(); }, [] { return int64_t(0); }) {}
+
     std::unique_ptr<TimerControl> createTimer() override { return qt.createTimer(); }
     std::unique_ptr<SerialControl> createSerialControl() override { return qt.createSerialControl(); }
     std::unique_ptr<CommonDialog> createCommonDialog(QWidget *) override {
@@ -44,7 +50,8 @@ public:
     QStringList messages;
 
 private:
-    QtPlatform qt;
+    PortNumbering numbering;
+    QtPlatform qt{numbering};
 };
 
 struct Row {
@@ -87,15 +94,15 @@ void LogEndToEndTest::aMinuteOfReadings() {
     QVERIFY(folder.isValid());
     qputenv("HOME", QFile::encodeName(folder.path()));
     const QString link = folder.filePath(QStringLiteral("meter"));
+    PortDevices ports;
     for (int port = 1; port <= 16; ++port)
-        qputenv(QByteArray("POWERCLAMP_COM" + QByteArray::number(port)).constData(),
-                QFile::encodeName(port == MeterPort ? link : folder.filePath(QStringLiteral("none"))));
+        ports[port] = port == MeterPort ? link : folder.filePath(QStringLiteral("none"));
     QProcess meter;
     meter.start(QStringLiteral(METERSIM_PATH), {QStringLiteral("--link"), link});
     QVERIFY(meter.waitForStarted(5000) && meter.waitForReadyRead(5000));
     const auto signalMeter = [&meter](int number) { ::kill(pid_t(meter.processId()), number); };
 
-    LoggingPlatform platform;
+    LoggingPlatform platform(ports);
     Form1 form(platform);
     QTRY_COMPARE_WITH_TIMEOUT(form.Lab_rtsta->text(), QStringLiteral("Connected"), 8000);
     const QString path = folder.filePath(QStringLiteral("minute.csv"));

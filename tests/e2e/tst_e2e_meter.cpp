@@ -33,17 +33,18 @@ private slots:
 private:
     QString meterLink() const { return links.filePath(QStringLiteral("meter")); }
     QTemporaryDir links;
+    PortDevices ports;
 };
 
 void MeterEndToEndTest::initTestCase() {
     QVERIFY(links.isValid());
-    mapPortsForTest(MeterPort, meterLink(), links.filePath(QStringLiteral("none")));
+    ports = portsForTest(MeterPort, meterLink(), links.filePath(QStringLiteral("none")));
 }
 
 void MeterEndToEndTest::discoveryFindsTheMeterAndShowsReadings() {
     SimulatedMeter meter(meterLink());
     QVERIFY(meter.started);
-    RealLinkPlatform platform;
+    RealLinkPlatform platform(ports);
     Form1 form(platform);
 
     QTRY_COMPARE_WITH_TIMEOUT(form.Lab_rtsta->text(), QStringLiteral("Connected"), 5000);
@@ -68,7 +69,7 @@ void MeterEndToEndTest::discoveryFindsTheMeterAndShowsReadings() {
 void MeterEndToEndTest::readDownloadsTheStoredRecords() {
     SimulatedMeter meter(meterLink(), {QStringLiteral("--records"), QStringLiteral("7")});
     QVERIFY(meter.started);
-    RealLinkPlatform platform;
+    RealLinkPlatform platform(ports);
     Form1 form(platform);
     form.TabStrip1->setSelectedIndex(2);
     form.TabStrip1_Click();
@@ -95,7 +96,7 @@ void MeterEndToEndTest::readDownloadsTheStoredRecords() {
 void MeterEndToEndTest::silenceGivesUnconnectedAndTheMeterComesBack() {
     SimulatedMeter meter(meterLink());
     QVERIFY(meter.started);
-    RealLinkPlatform platform;
+    RealLinkPlatform platform(ports);
     Form1 form(platform);
     QTRY_VERIFY_WITH_TIMEOUT(form.state.MeterFound && form.Timer_real->Enabled(), 5000);
 
@@ -113,7 +114,7 @@ void MeterEndToEndTest::silenceGivesUnconnectedAndTheMeterComesBack() {
 void MeterEndToEndTest::unpluggedMeterIsFoundAgainOnItsPort() {
     auto meter = std::make_unique<SimulatedMeter>(meterLink());
     QVERIFY(meter->started);
-    RealLinkPlatform platform;
+    RealLinkPlatform platform(ports);
     Form1 form(platform);
     QTRY_VERIFY_WITH_TIMEOUT(form.state.MeterFound && form.Timer_real->Enabled(), 5000);
 

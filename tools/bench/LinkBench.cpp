@@ -36,10 +36,11 @@ namespace {
 constexpr double ByteTimeMs = 10.0 * 1000.0 / 9600.0;
 
 // Keeps every port the window could probe besides COM1 away from real devices.
-void mapOtherPortsNowhere() {
+PortDevices otherPortsNowhere() {
+    PortDevices devices;
     for (int port = 2; port <= 16; ++port)
-        qputenv(QByteArray("POWERCLAMP_COM" + QByteArray::number(port)).constData(),
-                "/nonexistent/powerclamp-linkbench");
+        devices[port] = QStringLiteral("/nonexistent/powerclamp-linkbench");
+    return devices;
 }
 
 // Runs the event loop until `done` holds or `timeoutMs` passes; false on time-out. The condition is
@@ -209,8 +210,10 @@ int realtime(QApplication &, int samples) {
         std::fprintf(stderr, "linkbench: no pseudo-terminal\n");
         return 1;
     }
-    qputenv("POWERCLAMP_COM1", QByteArray::fromStdString(meter.portPath()));
-    QtPlatform platform;
+    PortDevices devices = otherPortsNowhere();
+    devices[1] = QString::fromStdString(meter.portPath());
+    const std::unique_ptr<PortNumbering> numbering = portNumberingForThisRun(devices);
+    QtPlatform platform(*numbering);
     Form1 window(platform);
     window.show();
     if (!waitForConnection(window))
@@ -280,15 +283,15 @@ int realtime(QApplication &, int samples) {
 
 // Port 1 goes through the session's port table; nothing is opened.
 int ports(int lookups) {
-    qunsetenv("POWERCLAMP_COM1");
     QElapsedTimer clock;
+    PortNumbering numbering(otherPortsNowhere(), systemSerialPorts, [&clock] { return clock.elapsed(); });
     clock.start();
-    const QString first = portDeviceName(1);
+    const QString first = numbering.device(1);
     const double coldMs = double(clock.nsecsElapsed()) / 1e6;
     std::vector<double> warm;
     for (int lookup = 0; lookup < lookups; ++lookup) {
         clock.restart();
-        if (portDeviceName(1) != first)
+        if (numbering.device(1) != first)
             return 1;
         warm.push_back(double(clock.nsecsElapsed()) / 1e6);
     }
@@ -338,7 +341,6 @@ int main(int argc, char *argv[]) {
     if (runs < 1 || records < 1 || samples < 1 || lookups < 1)
         return usage();
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    mapOtherPortsNowhere();
     QApplication application(argc, argv);
     if (mode == "realtime")
         return realtime(application, samples);
@@ -346,7 +348,9 @@ int main(int argc, char *argv[]) {
         return ports(lookups);
     if (mode != "download")
         return usage();
-    QtPlatform platform;
+    // COM1 is the meter the script names in $POWERCLAMP_COM1.
+    const std::unique_ptr<PortNumbering> numbering = portNumberingForThisRun(otherPortsNowhere());
+    QtPlatform platform(*numbering);
     Form1 window(platform);
     window.show();
     return download(window, runs, records);

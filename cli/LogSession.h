@@ -1,0 +1,22 @@
+#pragma once
+
+#include "cli/LinkMarks.h"
+#include "measure/ShownReadings.h"
+
+#include <QDateTime>
+
+class UnattendedLog;
+
+// `log`: every answer's readings and every loss and return of the link go into the log, row for
+// row as the window's log writes them.
+class LogSession {
+public:
+    explicit LogSession(UnattendedLog &log) : log(log) {}
+
+    void answer(const QDateTime &time, const std::vector<ShownReading> &readings);
+    void linkLost(const QDateTime &time);
+
+private:
+    UnattendedLog &log;
+    LinkMarks marks;
+};
