@@ -1,4 +1,4 @@
-#include "ServiceNotifier.h"
+#include "cli/ServiceNotifier.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 // The notifier against a socket playing systemd's notification socket.
-#include "ServiceNotifier.h"
+#include "cli/ServiceNotifier.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
