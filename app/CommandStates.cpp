@@ -45,7 +45,7 @@ void Form1::SetReadCommand(bool enabled) {
 void Form1::SetViewCommands() {
     if (state.RealtimeView)
         SetReadCommand(false);
-    else if (state.MeterFound) // before the meter answered there is nothing to read
+    else if (engine.meterFound()) // before the meter answered there is nothing to read
         SetReadCommand(true);
     SetOtherCommands(!state.RealtimeView, true);
 }

@@ -3,9 +3,9 @@
 #include "app/Fonts.h"
 #include "app/Platform.h"
 #include "app/TabStrip.h"
-#include "app/TimerControl.h"
 #include "app/Twips.h"
 #include "link/SerialControl.h"
+#include "link/TimerControl.h"
 #include "measure/GridControl.h"
 #include "output/CommonDialog.h"
 #include "output/PrinterControl.h"
@@ -44,7 +44,8 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, 
 } // namespace
 
 Form1::Form1(Platform &platform, QWidget *parent)
-    : QMainWindow(parent), readingHistory(std::make_unique<ReadingHistory>()), platform(platform) {
+    : QMainWindow(parent), engine(platform), readingHistory(std::make_unique<ReadingHistory>()),
+      platform(platform) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Large Caliber Power Clamp"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/powerclamp.png")));
@@ -58,7 +59,6 @@ Form1::Form1(Platform &platform, QWidget *parent)
     createCommands();
     createStatusDisplay();
     createTimers();
-    MSComm1 = platform.createSerialControl();
     CommonDialog1 = platform.createCommonDialog(this);
     Printer = platform.createPrinter();
     connectEvents();
@@ -190,23 +190,10 @@ void Form1::createStatusDisplay() {
 }
 
 void Form1::createTimers() {
-    struct TimerDesign {
-        std::unique_ptr<TimerControl> &timer;
-        const char *name;
-        int interval;
-        bool enabled;
-    };
-    const TimerDesign timers[] = {
-        {Timer_date, "Timer_date", 1000, true},       {Timer_findcom, "Timer_findcom", 600, true},
-        {Timer_real, "Timer_real", 1500, false},      {Timer_read, "Timer_read", 30, false},
-        {Timer_timeout, "Timer_timeout", 2500, true},
-    };
-    for (const TimerDesign &design : timers) {
-        design.timer = platform.createTimer();
-        design.timer->setObjectName(QLatin1String(design.name));
-        design.timer->setInterval(design.interval);
-        design.timer->setEnabled(design.enabled);
-    }
+    Timer_date = platform.createTimer();
+    Timer_date->setObjectName(QStringLiteral("Timer_date"));
+    Timer_date->setInterval(1000);
+    Timer_date->setEnabled(true);
 }
 
 void Form1::connectEvents() {
@@ -226,9 +213,18 @@ void Form1::connectEvents() {
     connect(menutrend, &QAction::triggered, this, &Form1::menutrend_Click);
     connect(TabStrip1, &TabStrip::Click, this, &Form1::TabStrip1_Click);
     connect(Timer_date.get(), &TimerControl::Timer, this, &Form1::Timer_date_Timer);
-    connect(Timer_findcom.get(), &TimerControl::Timer, this, &Form1::Timer_findcom_Timer);
-    connect(Timer_real.get(), &TimerControl::Timer, this, &Form1::Timer_real_Timer);
-    connect(Timer_read.get(), &TimerControl::Timer, this, &Form1::Timer_read_Timer);
-    connect(Timer_timeout.get(), &TimerControl::Timer, this, &Form1::Timer_timeout_Timer);
-    connect(MSComm1.get(), &SerialControl::OnComm, this, &Form1::MSComm1_OnComm);
+    connectEngine();
+}
+
+void Form1::connectEngine() {
+    connect(&engine, &MeterEngine::portStatus, this, &Form1::ShowPortStatus);
+    connect(&engine, &MeterEngine::linkConnected, this, &Form1::ShowConnected);
+    connect(&engine, &MeterEngine::linkLost, this, &Form1::ShowLinkLost);
+    connect(&engine, &MeterEngine::discoveryEnded, this, &Form1::ShowMeterFound);
+    connect(&engine, &MeterEngine::realtimeReadings, this, &Form1::RealtimeDataHandle);
+    connect(&engine, &MeterEngine::recordCount, this, &Form1::ShowRecordCount);
+    connect(&engine, &MeterEngine::recordBlock, this, &Form1::RecordDataHandle);
+    connect(&engine, &MeterEngine::downloadProgress, this, &Form1::ShowDownloadProgress);
+    connect(&engine, &MeterEngine::downloadEnded, this, &Form1::ShowDownloadEnd);
+    connect(&engine, &MeterEngine::portsRefused, this, &Form1::ReportRefusedPorts);
 }

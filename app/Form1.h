@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/FormState.h"
-#include "link/RefusedPorts.h"
+#include "link/MeterEngine.h"
 
 #include <QMainWindow>
 
@@ -24,12 +24,12 @@ class TabStrip;
 class QToolButton;
 class ReadingHistory;
 class ReadingLog;
-class SerialControl;
 class TimerControl;
 class TrendWindow;
 
-// The program's one window. It owns every control and the form state; its handlers are
-// implemented beside the subsystem they belong to (app/, link/, measure/, output/, trend/).
+// The program's one window. It owns every control, the form state and the meter engine, whose
+// listener it is; its handlers are implemented beside the subsystem they belong to (app/,
+// measure/, output/, trend/).
 class Form1 final : public QMainWindow {
     Q_OBJECT
 public:
@@ -37,6 +37,8 @@ public:
     ~Form1() override;
 
     FormState state;
+    // The link to the meter: port, polling, download. The window shows what it tells.
+    MeterEngine engine;
 
     // Commands: six buttons and the menu entries that mirror them.
     QToolButton *Button_read, *Button_save, *Button_clear, *Button_print, *Button_help, *Button_close;
@@ -61,10 +63,9 @@ public:
     QLabel *StatusBar1Log;
 
     // Controls without a face.
-    std::unique_ptr<SerialControl> MSComm1;
     std::unique_ptr<CommonDialog> CommonDialog1;
     std::unique_ptr<PrinterControl> Printer;
-    std::unique_ptr<TimerControl> Timer_date, Timer_findcom, Timer_real, Timer_read, Timer_timeout;
+    std::unique_ptr<TimerControl> Timer_date;
 
     // app/
     void Form_Load();
@@ -80,22 +81,13 @@ public:
     void TabStrip1_Click();
     void Timer_date_Timer();
 
-    // link/
-    void ComOpen(int16_t portNumber);
-    void Timer_findcom_Timer();
-    void SendCommand(uint8_t command, uint8_t type, int16_t start, int16_t count, uint8_t param);
-    void MSComm1_OnComm();
-    void FrameHandle();
-    void Timer_real_Timer();
+    // Read: the engine fetches the records (app/LinkDisplay.cpp).
     void Button_read_Click();
-    void Timer_read_Timer();
-    void Timer_timeout_Timer();
 
-    // measure/
-    void DisLabelInit();
-    void RealtimeDataHandle();
+    // measure/: the readings the engine decoded, into the value panel and the grid.
+    void RealtimeDataHandle(const ShownBlocks &readings);
     void GridInit();
-    void RecordDataHandle(uint8_t offset, int16_t first, int16_t count);
+    void RecordDataHandle(int16_t first, const std::vector<ShownBlocks> &records);
 
     // output/
     void Button_save_Click();
@@ -105,7 +97,7 @@ public:
     void Button_print_Click();
     void menulog_Click();
     // Every realtime answer and every loss of the link, for the trend and the log.
-    void KeepReadings();
+    void KeepReadings(const std::vector<ShownReading> &readings);
     void KeepLinkLost();
 
     // trend/
@@ -132,32 +124,15 @@ private:
     // Read and Clear as the shown view allows them; Save, Print and Help on.
     void SetViewCommands();
 
-    // Helpers of link/ handlers.
-    // Whether the bytes just taken hold the start of an answer whose rest is still on its
-    // way: they are then kept and the wait goes on. Counts in the bytes that came while they
-    // were taken when those complete the answer.
-    bool AwaitAnswerRest(int &counted);
-    void RecordCountHandle(int frameLength);
-    void RecordBlockHandle(int frameLength, int16_t recordsAsked);
-    void RequestRecordBlock();
-    void DownloadEnd();
-    // The time-out ends a download waiting to start or under way.
-    void DownloadAbort();
-
-    // The answer the outstanding request waits for: only a frame of its type is taken as an
-    // answer. Type 0 when nothing is awaited.
-    struct AwaitedAnswer {
-        uint8_t type = 0;
-        int16_t records = 0; // records asked for by a block request
-    };
-    AwaitedAnswer awaitedAnswer;
-    // Bytes of an answer taken before its rest arrived.
-    QByteArray answerPiece;
-    // From Read until the download ends or times out.
-    bool downloading = false;
-
-    // Ports refused for permission during discovery, and telling the user about them.
-    RefusedPorts refusedPorts;
+    // What the engine tells, shown in the window (app/LinkDisplay.cpp).
+    void ShowPortStatus(const QString &caption, const QString &reason);
+    void ShowConnected();
+    void ShowLinkLost();
+    void ShowMeterFound();
+    void ShowRecordCount(int16_t total);
+    void ShowDownloadProgress(int16_t records);
+    void ShowDownloadEnd(int16_t total);
+    // Ports refused for permission during discovery: one notice, the search goes on.
     void ReportRefusedPorts(const QString &notice);
 
     // Helpers of measure/ handlers.
@@ -179,6 +154,7 @@ private:
     void createStatusDisplay();
     void createTimers();
     void connectEvents();
+    void connectEngine();
 
     Platform &platform;
 };

@@ -1,37 +1,7 @@
 #pragma once
 
-#include "link/Protocol.h"
-#include "measure/ReadingBlock.h"
-
-#include <QByteArray>
-#include <QString>
-
-#include <array>
-#include <cstdint>
-
-// Meaning of FormState::LinkStatus.
-enum LinkStatusCode : uint8_t {
-    LinkIdle = 0,        // nothing sent since start-up
-    LinkAwaiting = 1,    // a request is outstanding
-    LinkVerified = 2,    // a frame with a correct checksum arrived
-    LinkBadChecksum = 3, // a frame arrived whose checksum did not match
-    LinkTimedOut = 5,    // no answer before the response time-out
-};
-
-// The window-level record through which all of Form1's handlers talk to each other.
-// Widths are those the meter protocol was designed around; writers keep values in range.
+// The window's own part of the record its handlers share; the link's part is the engine's
+// (link/LinkState.h).
 struct FormState {
-    int16_t ComNum = 0;
-    bool MeterFound = false;
-    uint8_t RxExpectLen = 0;
     bool RealtimeView = false;
-    uint8_t LinkStatus = LinkIdle;
-    QByteArray RxBuf;
-    uint8_t RxCount = 0;
-    std::array<uint8_t, RxFrameSize> RxFrame{};
-    int16_t RecordTotal = 0;
-    uint8_t Type3Value = 0;
-    uint8_t RecordBlocks = 0;
-    std::array<QString, ItemNameCount> ItemName;
-    std::array<QString, UnitNameCount> UnitName;
 };

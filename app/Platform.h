@@ -1,16 +1,14 @@
 #pragma once
 
-#include <QDateTime>
+#include "link/LinkPlatform.h"
+
 #include <QMessageBox>
 #include <QString>
 
-#include <cstdint>
 #include <memory>
 
 class CommonDialog;
 class PrinterControl;
-class SerialControl;
-class TimerControl;
 class QWidget;
 
 struct MessageBoxRequest {
@@ -19,22 +17,13 @@ struct MessageBoxRequest {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
 
-// Everything Form1 needs from the world outside the window. The program uses Qt's; the tests
+// Everything Form1 needs from the world outside the window: the engine's timers, port and
+// clocks, and the window's dialogs, printer and message boxes. The program uses Qt's; the tests
 // use doubles (a virtual clock, a scripted port, a scripted dialog) so every path runs headless.
-class Platform {
+class Platform : public virtual LinkPlatform {
 public:
-    virtual ~Platform() = default;
-
-    virtual std::unique_ptr<TimerControl> createTimer() = 0;
-    virtual std::unique_ptr<SerialControl> createSerialControl() = 0;
     virtual std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) = 0;
     virtual std::unique_ptr<PrinterControl> createPrinter() = 0;
-
-    // The wall clock, for the times the log and the trend show; the user or a time service may
-    // set it back or forward.
-    virtual QDateTime currentDateTime() const = 0;
-    // Milliseconds on a clock that never goes back, for spans and intervals.
-    virtual int64_t monotonicMs() const = 0;
 
     // A modal message box with an OK button; returns when the user closes it.
     virtual void MsgBox(QWidget *owner, const MessageBoxRequest &request) = 0;

@@ -1,20 +1,10 @@
 #include "app/QtPlatform.h"
 
-#include "app/QtTimerControl.h"
-#include "link/QtSerialControl.h"
 #include "output/QtCommonDialog.h"
 #include "output/QtPrinterControl.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-
-std::unique_ptr<TimerControl> QtPlatform::createTimer() {
-    return std::make_unique<QtTimerControl>();
-}
-
-std::unique_ptr<SerialControl> QtPlatform::createSerialControl() {
-    return std::make_unique<QtSerialControl>(ports);
-}
 
 std::unique_ptr<CommonDialog> QtPlatform::createCommonDialog(QWidget *owner) {
     return std::make_unique<QtCommonDialog>(owner, sharedPrinter());

@@ -3,7 +3,7 @@
 
 #include "app/ClockFormat.h"
 #include "app/TabStrip.h"
-#include "app/TimerControl.h"
+#include "link/TimerControl.h"
 #include "measure/GridControl.h"
 
 #include <QDateTime>
@@ -17,7 +17,7 @@ void Form1::TabStrip1_Click() {
     state.RealtimeView = realtime;
     Frame_realtime->setVisible(realtime);
     DataGrid->setVisible(!realtime);
-    Timer_real->setEnabled(true);
+    engine.setRealtimeView(realtime);
     SetCommandStates(CommandMoment::ViewShown);
     if (realtime)
         Progress_read->hide();

@@ -24,7 +24,7 @@ std::optional<DownloadFormat> downloadFormatFor(const QString &path) {
     return std::nullopt;
 }
 
-QByteArray downloadBytes(DownloadFormat format, const std::vector<StoredRecord> &records) {
+QByteArray downloadBytes(DownloadFormat format, const std::vector<ShownBlocks> &records) {
     if (format == DownloadFormat::RecordText)
         return recordTable(recordTableCells(records), TextLayout::TextFile).text().toLocal8Bit();
     QByteArray csv = csvRecordHeader();
@@ -33,7 +33,7 @@ QByteArray downloadBytes(DownloadFormat format, const std::vector<StoredRecord> 
     return csv;
 }
 
-QString writeDownload(const QString &path, DownloadFormat format, const std::vector<StoredRecord> &records,
+QString writeDownload(const QString &path, DownloadFormat format, const std::vector<ShownBlocks> &records,
                       std::FILE *standardOutput) {
     switch (format) {
     case DownloadFormat::Workbook:

@@ -20,10 +20,10 @@ enum class DownloadFormat {
 std::optional<DownloadFormat> downloadFormatFor(const QString &path);
 
 // The bytes of a text format: the record text, or the CSV with its header.
-QByteArray downloadBytes(DownloadFormat format, const std::vector<StoredRecord> &records);
+QByteArray downloadBytes(DownloadFormat format, const std::vector<ShownBlocks> &records);
 
 // Writes the records to `path` in `format`, or to `standardOutput` for the CSV on standard
 // output. A file is written whole or not at all: a failure leaves no new file and an existing one
 // as it was. Returns why it failed, or an empty text.
-QString writeDownload(const QString &path, DownloadFormat format, const std::vector<StoredRecord> &records,
+QString writeDownload(const QString &path, DownloadFormat format, const std::vector<ShownBlocks> &records,
                       std::FILE *standardOutput);

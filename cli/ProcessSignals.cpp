@@ -38,6 +38,9 @@ ProcessSignals::ProcessSignals() {
     action.sa_flags = SA_RESTART;
     for (const int number : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(number, &action, nullptr);
+    // A file grown to the size limit is a write that fails, which the log waits out; the signal
+    // would end the program instead.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 ProcessSignals::~ProcessSignals() {

@@ -7,7 +7,8 @@
 class QSocketNotifier;
 
 // SIGTERM, SIGINT and SIGHUP as Qt signals on the event loop, so a handler never runs in the
-// middle of a write. Only one may live at a time. Where the system has no such signals
+// middle of a write; SIGXFSZ ignored, so a file past the size limit is a failed write. Only one
+// may live at a time. Where the system has no such signals
 // (Windows), Ctrl+C ends the program as it always does.
 class ProcessSignals final : public QObject {
     Q_OBJECT

@@ -21,9 +21,11 @@ UnattendedLog::UnattendedLog(const QString &pattern, Say say, size_t pendingBoun
     : pattern(pattern), say(std::move(say)), pendingBound(pendingBound) {}
 
 QString UnattendedLog::start(const QDateTime &now) {
+    const QString path = expandLogPattern(pattern, now);
     QString failure;
-    log = openLog(expandLogPattern(pattern, now), failure);
-    return failure;
+    log = openLog(path, failure);
+    return log ? QString()
+               : QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), failure);
 }
 
 void UnattendedLog::add(Entry entry) {

@@ -1,10 +1,8 @@
 // Opening the meter's port, and finding the port the meter answers on.
-#include "app/Form1.h"
+#include "link/MeterEngine.h"
 
-#include "app/TimerControl.h"
 #include "link/SerialControl.h"
-
-#include <QLabel>
+#include "link/TimerControl.h"
 
 namespace {
 
@@ -21,29 +19,28 @@ QString portCaption(int16_t portNumber, CommError error) {
 
 } // namespace
 
-void Form1::ComOpen(int16_t portNumber) {
+void MeterEngine::ComOpen(int16_t portNumber) {
     if (MSComm1->PortOpen())
         MSComm1->setPortOpen(false);
     MSComm1->setCommPort(portNumber);
     const CommError error = MSComm1->setPortOpen(true);
-    LabComsta->setText(portCaption(portNumber, error));
-    LabComsta->setToolTip(MSComm1->errorText());
+    emit portStatus(portCaption(portNumber, error), MSComm1->errorText());
     refusedPorts.opened(portNumber, error, MSComm1->errorText());
 }
 
-void Form1::Timer_findcom_Timer() {
+void MeterEngine::Timer_findcom_Timer() {
     if (state.MeterFound) {
         Timer_findcom->setEnabled(false);
-        Lab_rtsta->setText(QStringLiteral("Connected"));
+        emit linkConnected();
         // ComNum names the answering port since its answer. A download begun since then
-        // starts polling and sets the commands when it ends.
-        if (downloading)
-            return;
-        Timer_real->setEnabled(true);
-        SetCommandStates(CommandMoment::MeterFound);
+        // starts polling when it ends.
+        if (!downloadUnderWay)
+            Timer_real->setEnabled(true);
+        emit discoveryEnded();
         return;
     }
-    ReportRefusedPorts(refusedPorts.noticeAtRoundEnd(state.ComNum));
+    if (const QString notice = refusedPorts.noticeAtRoundEnd(state.ComNum); !notice.isEmpty())
+        emit portsRefused(notice);
     ComOpen(state.ComNum);
     if (MSComm1->PortOpen())
         SendCommand(1, 5, 0, 0, 0);

@@ -1,11 +1,10 @@
 // Polling the meter and the response time-out.
-#include "app/Form1.h"
+#include "link/MeterEngine.h"
 
-#include "app/TimerControl.h"
+#include "link/LinkPlatform.h"
+#include "link/TimerControl.h"
 
-#include <QLabel>
-
-void Form1::Timer_real_Timer() {
+void MeterEngine::Timer_real_Timer() {
     if (!state.MeterFound)
         return;
     ComOpen(state.ComNum);
@@ -13,14 +12,13 @@ void Form1::Timer_real_Timer() {
     SendCommand(1, state.RealtimeView ? 6 : 5, 0, 0, 0);
 }
 
-void Form1::Timer_timeout_Timer() {
+void MeterEngine::Timer_timeout_Timer() {
     Timer_timeout->setEnabled(false);
     state.LinkStatus = LinkTimedOut;
     // The request's answer is no longer awaited: one that comes late is not taken.
     awaitedAnswer = {};
-    Lab_rtsta->setText(QStringLiteral("Unconnected"));
-    KeepLinkLost();
-    SetCommandStates(CommandMoment::TimedOut);
+    unsettledSince = platform.monotonicMs();
+    emit linkLost();
     Timer_real->setEnabled(true);
     DownloadAbort();
 }

@@ -11,11 +11,6 @@ namespace {
 constexpr int FirstPort = 1;
 constexpr int LastPort = 16;
 
-bool namesDevice(const PortDevices &devices, const QString &device) {
-    return std::any_of(devices.begin(), devices.end(),
-                       [&device](const auto &entry) { return entry.second == device; });
-}
-
 } // namespace
 
 QStringList inPortOrder(QStringList devices) {
@@ -61,8 +56,7 @@ PortDevices portDevicesFromEnvironment() {
 PortDevices givenPortDevices(const PortDevices &commandLine, const PortDevices &environment) {
     PortDevices devices = commandLine;
     for (const auto &[number, device] : environment)
-        if (devices.find(number) == devices.end() && !namesDevice(devices, device))
-            devices[number] = device;
+        devices.insert({number, device}); // the command line's device stays
     return devices;
 }
 

@@ -31,8 +31,8 @@ private:
 // have names of their own.
 PortDevices portDevicesFromEnvironment();
 
-// The command line's devices, then the environment's where the command line leaves the number
-// and the device free. A device named by two variables keeps the lower number.
+// The command line's devices, then the environment's for the numbers the command line leaves
+// free.
 PortDevices givenPortDevices(const PortDevices &commandLine, const PortDevices &environment);
 
 // The system's serial devices (/dev/ttyS0, /dev/ttyUSB0, ...); never pseudo-terminals.

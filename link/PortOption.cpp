@@ -23,18 +23,11 @@ QString addPortDevice(const QString &value, PortDevices &devices) {
             .arg(LastPort);
     if (device.isEmpty())
         return QStringLiteral("--port %1= names no device").arg(portNumber);
-    for (const auto &[earlierNumber, earlierDevice] : devices) {
-        if (earlierNumber == portNumber && earlierDevice != device)
-            return QStringLiteral("port %1 is given two devices, %2 and %3")
-                .arg(portNumber)
-                .arg(earlierDevice, device);
-        // A device answers under one number only; two would probe it twice a round.
-        if (earlierNumber != portNumber && earlierDevice == device)
-            return QStringLiteral("%1 is given two port numbers, %2 and %3")
-                .arg(device)
-                .arg(earlierNumber)
-                .arg(portNumber);
-    }
+    const auto earlier = devices.find(portNumber);
+    if (earlier != devices.end() && earlier->second != device)
+        return QStringLiteral("port %1 is given two devices, %2 and %3")
+            .arg(portNumber)
+            .arg(earlier->second, device);
     devices[portNumber] = device;
     return {};
 }

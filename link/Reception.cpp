@@ -1,11 +1,10 @@
 // Taking the meter's answer off the port, checking it and handing it to its handler.
-#include "app/Form1.h"
+#include "link/MeterEngine.h"
 
-#include "app/TimerControl.h"
+#include "link/LinkPlatform.h"
 #include "link/Responses.h"
 #include "link/SerialControl.h"
-
-#include <QLabel>
+#include "link/TimerControl.h"
 
 #include <algorithm>
 #include <limits>
@@ -16,9 +15,11 @@ constexpr int MaxRxCount = std::numeric_limits<uint8_t>::max();
 
 } // namespace
 
-void Form1::MSComm1_OnComm() {
+void MeterEngine::MSComm1_OnComm() {
     if (MSComm1->CommEvent() != comEvReceive)
         return;
+    if (unsettledSince)
+        unsettledSince = platform.monotonicMs();
     // Earlier pieces of the answer count as received at this event too.
     int counted = int(answerPiece.size()) + MSComm1->InBufferCount();
     state.RxBuf = answerPiece + MSComm1->Input();
@@ -26,7 +27,7 @@ void Form1::MSComm1_OnComm() {
     if (counted <= MaxRxCount && AwaitAnswerRest(counted))
         return;
     state.RxCount = uint8_t(std::min(counted, MaxRxCount));
-    Lab_rtsta->setText(QStringLiteral("Connected"));
+    emit linkConnected();
     if (counted < state.RxExpectLen)
         return;
     MSComm1->setInBufferCount(0);
@@ -38,7 +39,7 @@ void Form1::MSComm1_OnComm() {
         FrameHandle();
 }
 
-bool Form1::AwaitAnswerRest(int &counted) {
+bool MeterEngine::AwaitAnswerRest(int &counted) {
     const int examined = std::min<int>(counted, int(state.RxBuf.size()));
     const int missing =
         bytesStillAwaited(reinterpret_cast<const uint8_t *>(state.RxBuf.constData()), examined);
@@ -52,12 +53,12 @@ bool Form1::AwaitAnswerRest(int &counted) {
     }
     answerPiece = state.RxBuf;
     state.RxCount = uint8_t(examined);
-    Lab_rtsta->setText(QStringLiteral("Connected"));
+    emit linkConnected();
     MSComm1->setRThreshold(int16_t(missing - takenBeyond));
     return true;
 }
 
-void Form1::FrameHandle() {
+void MeterEngine::FrameHandle() {
     // Input may have handed over fewer bytes than were counted; look at no byte not received.
     const int counted = std::min<int>(state.RxCount, int(state.RxBuf.size()));
     const auto *received = reinterpret_cast<const uint8_t *>(state.RxBuf.constData());
@@ -100,7 +101,7 @@ void Form1::FrameHandle() {
             if (!state.MeterFound)
                 state.ComNum = MSComm1->CommPort();
             state.MeterFound = true;
-            Lab_rtsta->setText(QStringLiteral("Connected"));
+            emit linkConnected();
         }
         break;
     case RealtimeAnswer:

@@ -1,11 +1,11 @@
 // Every request to the meter goes out here.
-#include "app/Form1.h"
+#include "link/MeterEngine.h"
 
-#include "app/TimerControl.h"
 #include "link/Requests.h"
 #include "link/SerialControl.h"
+#include "link/TimerControl.h"
 
-void Form1::SendCommand(uint8_t command, uint8_t type, int16_t start, int16_t count, uint8_t param) {
+void MeterEngine::SendCommand(uint8_t command, uint8_t type, int16_t start, int16_t count, uint8_t param) {
     const std::optional<Request> request = buildRequest(command, type, start, count, param);
     if (request) {
         state.RxExpectLen = request->answerLength;

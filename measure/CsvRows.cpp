@@ -74,10 +74,9 @@ QByteArray csvRecordHeader() {
     return QByteArrayLiteral("record,item,value,unit,base_value,base_unit\r\n");
 }
 
-QByteArray csvRecordRows(int number, const StoredRecord &record) {
+QByteArray csvRecordRows(int number, const ShownBlocks &record) {
     QByteArray rows;
-    for (const ShownReading &reading : record)
-        if (!reading.item.isEmpty())
-            rows += readingRow(QString::number(number), reading);
+    for (const ShownReading &reading : presentReadings(record))
+        rows += readingRow(QString::number(number), {reading.item, trimSpaces(reading.value), reading.unit});
     return rows;
 }

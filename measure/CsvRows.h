@@ -4,7 +4,6 @@
 // line ends. Pure functions: no file, no clock.
 
 #include "measure/ShownReadings.h"
-#include "measure/StoredRecords.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -31,5 +30,6 @@ QByteArray csvDroppedRow(const QDateTime &time, qint64 answers);
 // record,item,value,unit,base_value,base_unit
 QByteArray csvRecordHeader();
 
-// One row per reading of the stored record numbered `number`; empty blocks are left out.
-QByteArray csvRecordRows(int number, const StoredRecord &record);
+// One row per reading of the stored record numbered `number`, its value without the meter's
+// padding as the record table shows it; empty blocks are left out.
+QByteArray csvRecordRows(int number, const ShownBlocks &record);

@@ -29,8 +29,8 @@ void Form1::GridInit() {
     DataGrid->setTextMatrix(0, 0, QStringLiteral("NO."));
 }
 
-void Form1::RecordDataHandle(uint8_t offset, int16_t first, int16_t count) {
-    Q_ASSERT(first >= 0 && count >= 1 && offset + RecordSize * count <= RxFrameSize);
+void Form1::RecordDataHandle(int16_t first, const std::vector<ShownBlocks> &records) {
+    const int count = int(records.size());
     // A download holding a single record leaves the row count as it was.
     if (first != 0 || count != 1) {
         const int rowsBefore = DataGrid->Rows();
@@ -42,12 +42,11 @@ void Form1::RecordDataHandle(uint8_t offset, int16_t first, int16_t count) {
         const int number = first + record + 1;
         const int nameRow = (number - 1) * RowsPerRecord;
         DataGrid->setTextMatrix(nameRow, 0, QStringLiteral("NO.%1").arg(number));
-        const StoredRecord blocks =
-            storedRecord(state.RxFrame.data() + offset + RecordSize * record, state.ItemName, state.UnitName);
-        for (int blockIndex = 0; blockIndex < BlocksPerRecord; ++blockIndex) {
-            const ShownReading &block = blocks[size_t(blockIndex)];
-            DataGrid->setTextMatrix(nameRow, blockIndex + 1, block.item);
-            DataGrid->setTextMatrix(nameRow + 1, blockIndex + 1, block.value + block.unit);
+        for (size_t blockIndex = 0; blockIndex < records[size_t(record)].size(); ++blockIndex) {
+            const std::optional<ShownReading> &block = records[size_t(record)][blockIndex];
+            const int col = int(blockIndex) + 1;
+            DataGrid->setTextMatrix(nameRow, col, recordItemCell(block));
+            DataGrid->setTextMatrix(nameRow + 1, col, recordReadingCell(block));
         }
     }
 }

@@ -4,16 +4,27 @@ QString shownValue(const Reading &reading) {
     return isPowerFactor(reading.itemCode) ? trimSpaces(reading.value) : reading.value;
 }
 
-std::vector<ShownReading> shownReadings(uint8_t *payload, const ItemNameTable &names,
-                                        const UnitNameTable &units) {
-    constexpr int BlocksPerAnswer = 4;
-    std::vector<ShownReading> readings;
-    for (int row = 0; row < BlocksPerAnswer; ++row) {
-        uint8_t *block = payload + ReadingBlockSize * row;
+ShownBlocks shownBlocks(uint8_t *firstBlock, const ItemNameTable &names, const UnitNameTable &units) {
+    ShownBlocks blocks;
+    for (size_t index = 0; index < blocks.size(); ++index) {
+        uint8_t *block = firstBlock + ReadingBlockSize * index;
         if (isEmptyBlock(block))
             continue;
         const Reading reading = decodeReading(block, names, units);
-        readings.push_back({reading.item, shownValue(reading), reading.unit});
+        blocks[index] = ShownReading{reading.item, shownValue(reading), reading.unit};
     }
+    return blocks;
+}
+
+std::vector<ShownReading> presentReadings(const ShownBlocks &blocks) {
+    std::vector<ShownReading> readings;
+    for (const std::optional<ShownReading> &block : blocks)
+        if (block)
+            readings.push_back(*block);
     return readings;
+}
+
+std::vector<ShownReading> shownReadings(uint8_t *payload, const ItemNameTable &names,
+                                        const UnitNameTable &units) {
+    return presentReadings(shownBlocks(payload, names, units));
 }

@@ -1,27 +1,23 @@
 #include "measure/StoredRecords.h"
 
-StoredRecord storedRecord(uint8_t *record, const ItemNameTable &names, const UnitNameTable &units) {
-    StoredRecord blocks;
-    for (int blockIndex = 0; blockIndex < BlocksPerRecord; ++blockIndex) {
-        uint8_t *block = record + ReadingBlockSize * blockIndex;
-        if (isEmptyBlock(block))
-            continue;
-        const Reading reading = decodeReading(block, names, units);
-        blocks[size_t(blockIndex)] = {reading.item, trimSpaces(reading.value), reading.unit};
-    }
-    return blocks;
+QString recordItemCell(const std::optional<ShownReading> &block) {
+    return block ? block->item : QString();
 }
 
-std::vector<QStringList> recordTableCells(const std::vector<StoredRecord> &records) {
+QString recordReadingCell(const std::optional<ShownReading> &block) {
+    return block ? trimSpaces(block->value) + block->unit : QString();
+}
+
+std::vector<QStringList> recordTableCells(const std::vector<ShownBlocks> &records) {
     if (records.empty())
         return {{QStringLiteral("NO."), {}, {}, {}, {}}, {{}, {}, {}, {}, {}}};
     std::vector<QStringList> rows;
     for (size_t index = 0; index < records.size(); ++index) {
         QStringList names{QStringLiteral("NO.%1").arg(index + 1)};
         QStringList readings{QString()};
-        for (const ShownReading &block : records[index]) {
-            names << block.item;
-            readings << block.value + block.unit;
+        for (const std::optional<ShownReading> &block : records[index]) {
+            names << recordItemCell(block);
+            readings << recordReadingCell(block);
         }
         rows.push_back(names);
         rows.push_back(readings);

@@ -1,9 +1,9 @@
-// The item and unit tables of the form state.
-#include "app/Form1.h"
+// The item and unit tables of the engine's state.
+#include "link/MeterEngine.h"
 
 #include "measure/NameTables.h"
 
-void Form1::DisLabelInit() {
+void MeterEngine::DisLabelInit() {
     state.ItemName = itemNameTable();
     state.UnitName = unitNameTable();
 }

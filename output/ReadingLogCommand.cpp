@@ -75,10 +75,8 @@ void Form1::showLogState() {
     StatusBar1Log->show();
 }
 
-void Form1::KeepReadings() {
+void Form1::KeepReadings(const std::vector<ShownReading> &readings) {
     const QDateTime now = QDateTime::currentDateTime();
-    const std::vector<ShownReading> readings =
-        shownReadings(state.RxFrame.data() + PayloadOffset, state.ItemName, state.UnitName);
     const bool regained = readingHistory->addAnswer(now, readings);
     if (regained)
         appendToLog(csvLinkRow(now, true) + csvReadingRows(now, readings), int(readings.size()) + 1);

@@ -69,8 +69,6 @@ void CommandLineTest::parsing_data() {
     fails("empty device", {"--port", "5="}, "--port 5= names no device");
     fails("one port, two devices", {"--port", "3=/dev/ttyUSB0", "--port", "3=/dev/ttyUSB1"},
           "port 3 is given two devices, /dev/ttyUSB0 and /dev/ttyUSB1");
-    fails("one device, two ports", {"--port", "3=/dev/ttyUSB0", "--port", "5=/dev/ttyUSB0"},
-          "/dev/ttyUSB0 is given two port numbers, 3 and 5");
 }
 
 void CommandLineTest::parsing() {

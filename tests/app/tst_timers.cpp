@@ -1,5 +1,5 @@
 // The timer rule the response time-out depends on: enabling a running timer keeps its countdown.
-#include "app/QtTimerControl.h"
+#include "link/QtTimerControl.h"
 #include "support/VirtualClock.h"
 
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 #include "app/ClockFormat.h"
 #include "app/Form1.h"
 #include "app/TabStrip.h"
-#include "app/TimerControl.h"
+#include "link/TimerControl.h"
 #include "measure/GridControl.h"
 #include "support/FakePlatform.h"
 
@@ -145,15 +145,15 @@ void WindowTest::controlsAtStart() {
         bool enabled;
     };
     const TimerAtStart timers[] = {{form.Timer_date.get(), 1000, true},
-                                   {form.Timer_findcom.get(), 600, true},
-                                   {form.Timer_real.get(), 1500, false},
-                                   {form.Timer_read.get(), 30, false},
-                                   {form.Timer_timeout.get(), 2500, true}};
+                                   {form.engine.Timer_findcom.get(), 600, true},
+                                   {form.engine.Timer_real.get(), 1500, false},
+                                   {form.engine.Timer_read.get(), 30, false},
+                                   {form.engine.Timer_timeout.get(), 2500, true}};
     for (const TimerAtStart &expected : timers) {
         QCOMPARE(expected.timer->Interval(), expected.interval);
         QCOMPARE(expected.timer->Enabled(), expected.enabled);
     }
-    QVERIFY(!form.MSComm1->PortOpen()); // start-up opens no port
+    QVERIFY(!form.engine.MSComm1->PortOpen()); // start-up opens no port
 }
 
 void WindowTest::layoutInTwips_data() {
@@ -192,15 +192,15 @@ void WindowTest::formStateAtStart() {
     FakePlatform platform;
     Form1 form(platform);
     QCOMPARE(form.state.RealtimeView, true);
-    QCOMPARE(form.state.MeterFound, false);
-    QCOMPARE(form.state.ComNum, int16_t(1));
-    QCOMPARE(form.state.LinkStatus, uint8_t(LinkIdle));
-    QCOMPARE(form.state.RecordTotal, int16_t(0));
-    QCOMPARE(form.state.Type3Value, uint8_t(0));
-    QCOMPARE(form.state.RecordBlocks, uint8_t(0));
-    QCOMPARE(form.state.RxExpectLen, uint8_t(0));
-    QCOMPARE(form.state.ItemName[0], QStringLiteral("I"));
-    QCOMPARE(form.state.UnitName[21], QStringLiteral("KHz"));
+    QCOMPARE(form.engine.state.MeterFound, false);
+    QCOMPARE(form.engine.state.ComNum, int16_t(1));
+    QCOMPARE(form.engine.state.LinkStatus, uint8_t(LinkIdle));
+    QCOMPARE(form.engine.state.RecordTotal, int16_t(0));
+    QCOMPARE(form.engine.state.Type3Value, uint8_t(0));
+    QCOMPARE(form.engine.state.RecordBlocks, uint8_t(0));
+    QCOMPARE(form.engine.state.RxExpectLen, uint8_t(0));
+    QCOMPARE(form.engine.state.ItemName[0], QStringLiteral("I"));
+    QCOMPARE(form.engine.state.UnitName[21], QStringLiteral("KHz"));
     // The client area, status bar included, is 777 x 650 below the menu bar.
     QCOMPARE(form.centralWidget()->width(), 777);
     QCOMPARE(form.centralWidget()->height() + form.StatusBar1->height(), 650);
@@ -224,7 +224,7 @@ void WindowTest::tabClicks() {
     QFETCH(bool, clearEnabled);
     FakePlatform platform;
     Form1 form(platform);
-    form.state.MeterFound = meterFound;
+    form.engine.state.MeterFound = meterFound;
     const QStringList alwaysOn{"Button_save", "menusave",    "Button_print",
                                "menuprint",   "Button_help", "menuhelp"};
     for (const QString &name : alwaysOn)
@@ -234,7 +234,7 @@ void WindowTest::tabClicks() {
     QCOMPARE(form.state.RealtimeView, tab == 1);
     QCOMPARE(form.Frame_realtime->isHidden(), tab != 1);
     QCOMPARE(form.DataGrid->isHidden(), tab == 1);
-    QVERIFY(form.Timer_real->Enabled());
+    QVERIFY(form.engine.Timer_real->Enabled());
     QCOMPARE(isEnabled(form, "Button_read"), readEnabled);
     QCOMPARE(isEnabled(form, "menuread"), readEnabled);
     QCOMPARE(isEnabled(form, "Button_clear"), clearEnabled);
@@ -259,7 +259,7 @@ void WindowTest::realtimeTabHidesProgressRecordTabLeavesIt() {
 void WindowTest::clickingSelectedTabAgainChangesNothing() {
     FakePlatform platform;
     Form1 form(platform);
-    form.state.MeterFound = true;
+    form.engine.state.MeterFound = true;
     clickTab(form, 2);
     platform.clock.advance(1000);
     clickTab(form, 2);
@@ -267,7 +267,7 @@ void WindowTest::clickingSelectedTabAgainChangesNothing() {
     QVERIFY(!form.state.RealtimeView);
     QVERIFY(isEnabled(form, "Button_read"));
     // Enabling polling again keeps its countdown: the first poll is 1500 ms after the first click.
-    QCOMPARE(static_cast<VirtualTimer *>(form.Timer_real.get())->dueAt(), int64_t(1500));
+    QCOMPARE(static_cast<VirtualTimer *>(form.engine.Timer_real.get())->dueAt(), int64_t(1500));
 }
 
 void WindowTest::statusBarShowsDateAndTime() {
@@ -366,11 +366,11 @@ void WindowTest::closeEndsTheProgramAndSilencesTheLink() {
     Form1 form(platform);
     platform.serial->openOutcome[1] = CommNoError;
     platform.clock.advance(600); // the first probe opens port 1 and sends a link check
-    QVERIFY(form.MSComm1->PortOpen());
+    QVERIFY(form.engine.MSComm1->PortOpen());
     const QString statusBefore = form.Lab_rtsta->text();
     form.menuclose->trigger();
     QCOMPARE(platform.ends, 1);
-    QVERIFY(!form.MSComm1->PortOpen());
+    QVERIFY(!form.engine.MSComm1->PortOpen());
     // No time-out handling and no receive handling runs afterwards.
     platform.serial->openOutcome[1] = CommNoError;
     platform.clock.advance(10000);

@@ -39,26 +39,26 @@ const QByteArray FourRecords = QByteArray::fromHex(
     // codes outside the tables, a value with a comma, and a long value row
     "3C 03 20 20 20 31 2E 30  0E 19 31 2C 32 33 34 35  13 0C 31 32 33 34 35 36  01 00 2D 30 2E 30 30 35");
 
-// Records 0..count-1 of FourRecords, decoded the way the program decodes them.
-std::vector<StoredRecord> storedRecords(int count) {
+// Records 0..count-1 of FourRecords, decoded the way the engine decodes them.
+std::vector<ShownBlocks> storedRecords(int count) {
     const ItemNameTable names = itemNameTable();
     const UnitNameTable units = unitNameTable();
     QByteArray bytes = FourRecords.left(RecordSize * count);
-    std::vector<StoredRecord> records;
+    std::vector<ShownBlocks> records;
     for (int index = 0; index < count; ++index)
         records.push_back(
-            storedRecord(reinterpret_cast<uint8_t *>(bytes.data()) + RecordSize * index, names, units));
+            shownBlocks(reinterpret_cast<uint8_t *>(bytes.data()) + RecordSize * index, names, units));
     return records;
 }
 
-// The window after Read downloaded the same records: blocks of up to three, as the link hands
-// them over.
+// The window after Read downloaded the same records: blocks of up to three, as the engine takes
+// them from its answers and hands them to the window.
 void downloadIntoWindow(Form1 &form, int count) {
     for (int first = 0; first < count; first += 3) {
         const int inBlock = std::min(3, count - first);
         const QByteArray block = FourRecords.mid(RecordSize * first, RecordSize * inBlock);
-        std::copy(block.begin(), block.end(), form.state.RxFrame.begin() + PayloadOffset);
-        form.RecordDataHandle(PayloadOffset, int16_t(first), int16_t(inBlock));
+        std::copy(block.begin(), block.end(), form.engine.state.RxFrame.begin() + PayloadOffset);
+        form.engine.RecordDataHandle(PayloadOffset, int16_t(first), int16_t(inBlock));
     }
 }
 

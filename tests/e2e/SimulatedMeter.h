@@ -5,9 +5,9 @@
 
 #include "app/Platform.h"
 #include "app/QtPlatform.h"
-#include "app/TimerControl.h"
 #include "link/PortNames.h"
 #include "link/SerialControl.h"
+#include "link/TimerControl.h"
 #include "output/CommonDialog.h"
 #include "output/PrinterControl.h"
 

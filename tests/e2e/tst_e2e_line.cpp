@@ -3,7 +3,7 @@
 // packet per 16 ms window. Each test runs on both lines.
 #include "app/Form1.h"
 #include "app/TabStrip.h"
-#include "app/TimerControl.h"
+#include "link/TimerControl.h"
 #include "measure/GridControl.h"
 
 #include "SimulatedMeter.h"
@@ -45,8 +45,8 @@ void verifyWindowFree(Form1 &form) {
     QVERIFY(form.Button_print->isEnabled() && form.menuprint->isEnabled());
     QVERIFY(form.Button_help->isEnabled() && form.menuhelp->menuAction()->isEnabled());
     QVERIFY(form.Progress_read->isHidden());
-    QVERIFY(form.Timer_real->Enabled());
-    QVERIFY(!form.Timer_read->Enabled());
+    QVERIFY(form.engine.Timer_real->Enabled());
+    QVERIFY(!form.engine.Timer_read->Enabled());
 }
 
 // The grid rows of stored record n as the simulator's record rules make them (the meter's
@@ -115,9 +115,9 @@ void LineEndToEndTest::connectsAndShowsReadings() {
     RealLinkPlatform platform(ports);
     Form1 form(platform);
 
-    QTRY_VERIFY_WITH_TIMEOUT(!form.Timer_findcom->Enabled(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.engine.Timer_findcom->Enabled(), 5000);
     QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Connected"));
-    QCOMPARE(form.state.ComNum, int16_t(MeterPort));
+    QCOMPARE(form.engine.state.ComNum, int16_t(MeterPort));
     QTRY_VERIFY_WITH_TIMEOUT(form.Lab_value[0]->text() != QStringLiteral("0.00mA"), 4000);
     QCOMPARE(form.Lab_testpro[0]->text().trimmed(), QStringLiteral("P1:"));
     // Polling goes on: the next answer shows the next set of items.
@@ -151,7 +151,7 @@ void LineEndToEndTest::downloads200Records() {
     QTRY_VERIFY_WITH_TIMEOUT(!form.Progress_read->isHidden(), 3000);
     QTRY_VERIFY_WITH_TIMEOUT(form.TabStrip1->isEnabled(), 20000);
     QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Connected"));
-    QCOMPARE(form.state.RecordTotal, int16_t(200));
+    QCOMPARE(form.engine.state.RecordTotal, int16_t(200));
     QCOMPARE(form.DataGrid->Rows(), 400);
     for (int n = 1; n <= 200; ++n) {
         QCOMPARE(gridRow(form, 2 * (n - 1)), expectedNameRow(n));
@@ -229,10 +229,10 @@ void LineEndToEndTest::unaskedCountInRealtimeView() {
     QTRY_COMPARE_WITH_TIMEOUT(form.Lab_testpro[0]->text().trimmed(), QStringLiteral("P3:"), 5000);
     QVERIFY(platform.messages.isEmpty());
     QCOMPARE(form.DataGrid->Rows(), 2);
-    QCOMPARE(form.state.RecordTotal, int16_t(0));
+    QCOMPARE(form.engine.state.RecordTotal, int16_t(0));
     QVERIFY(form.Progress_read->isHidden());
     QVERIFY(form.TabStrip1->isEnabled());
-    QVERIFY(form.Timer_real->Enabled());
+    QVERIFY(form.engine.Timer_real->Enabled());
 }
 
 void LineEndToEndTest::readBeforeDiscoveryEnds_data() {
@@ -249,15 +249,15 @@ void LineEndToEndTest::readBeforeDiscoveryEnds() {
     QVERIFY(meter.started);
     RealLinkPlatform platform(ports);
     Form1 form(platform);
-    QTRY_VERIFY_WITH_TIMEOUT(form.state.MeterFound, 5000);
-    QVERIFY2(form.Timer_findcom->Enabled(), "discovery ended before Read could be clicked");
+    QTRY_VERIFY_WITH_TIMEOUT(form.engine.state.MeterFound, 5000);
+    QVERIFY2(form.engine.Timer_findcom->Enabled(), "discovery ended before Read could be clicked");
     clickTab(form, 2);
     QVERIFY(form.Button_read->isEnabled());
 
     form.Button_read->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!form.Timer_findcom->Enabled(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.engine.Timer_findcom->Enabled(), 2000);
     QVERIFY(!form.TabStrip1->isEnabled());
-    QVERIFY(!form.Timer_real->Enabled());
+    QVERIFY(!form.engine.Timer_real->Enabled());
     QTRY_VERIFY_WITH_TIMEOUT(form.TabStrip1->isEnabled(), 5000);
     QCOMPARE(form.DataGrid->Rows(), 60);
     QCOMPARE(gridRow(form, 58), expectedNameRow(30));

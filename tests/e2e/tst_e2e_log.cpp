@@ -3,7 +3,7 @@
 // then read back as a data tool would.
 #include "app/Form1.h"
 #include "app/QtPlatform.h"
-#include "app/TimerControl.h"
+#include "link/TimerControl.h"
 #include "support/ScriptedDialog.h"
 
 #include "link/PortNames.h"

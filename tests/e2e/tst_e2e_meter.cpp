@@ -2,7 +2,7 @@
 // real timers, the real event loop.
 #include "app/Form1.h"
 #include "app/TabStrip.h"
-#include "app/TimerControl.h"
+#include "link/TimerControl.h"
 #include "measure/GridControl.h"
 
 #include "SimulatedMeter.h"
@@ -48,10 +48,10 @@ void MeterEndToEndTest::discoveryFindsTheMeterAndShowsReadings() {
     Form1 form(platform);
 
     QTRY_COMPARE_WITH_TIMEOUT(form.Lab_rtsta->text(), QStringLiteral("Connected"), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(!form.Timer_findcom->Enabled(), 3000);
-    QCOMPARE(form.state.ComNum, int16_t(MeterPort));
+    QTRY_VERIFY_WITH_TIMEOUT(!form.engine.Timer_findcom->Enabled(), 3000);
+    QCOMPARE(form.engine.state.ComNum, int16_t(MeterPort));
     QCOMPARE(form.LabComsta->text(), QStringLiteral("COM3 Open"));
-    QVERIFY(form.Timer_real->Enabled());
+    QVERIFY(form.engine.Timer_real->Enabled());
 
     // The first realtime answer replaces the start captions with the meter's readings.
     QTRY_VERIFY_WITH_TIMEOUT(form.Lab_value[0]->text() != QStringLiteral("0.00mA"), 4000);
@@ -80,7 +80,7 @@ void MeterEndToEndTest::readDownloadsTheStoredRecords() {
     QTRY_COMPARE_WITH_TIMEOUT(form.DataGrid->Rows(), 14, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(form.TabStrip1->isEnabled(), 3000);
     QVERIFY(form.Progress_read->isHidden());
-    QVERIFY(form.Timer_real->Enabled());
+    QVERIFY(form.engine.Timer_real->Enabled());
     QVERIFY(platform.messages.isEmpty());
     for (int number = 1; number <= 7; ++number) {
         const int nameRow = 2 * (number - 1);
@@ -98,12 +98,12 @@ void MeterEndToEndTest::silenceGivesUnconnectedAndTheMeterComesBack() {
     QVERIFY(meter.started);
     RealLinkPlatform platform(ports);
     Form1 form(platform);
-    QTRY_VERIFY_WITH_TIMEOUT(form.state.MeterFound && form.Timer_real->Enabled(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(form.engine.state.MeterFound && form.engine.Timer_real->Enabled(), 5000);
 
     meter.signal(SIGUSR1); // stop answering
     QTRY_COMPARE_WITH_TIMEOUT(form.Lab_rtsta->text(), QStringLiteral("Unconnected"), 6000);
-    QVERIFY(form.state.MeterFound);
-    QVERIFY(form.Timer_real->Enabled()); // polling goes on
+    QVERIFY(form.engine.state.MeterFound);
+    QVERIFY(form.engine.Timer_real->Enabled()); // polling goes on
 
     meter.signal(SIGUSR2); // answer again
     QTRY_COMPARE_WITH_TIMEOUT(form.Lab_rtsta->text(), QStringLiteral("Connected"), 4000);
@@ -116,7 +116,7 @@ void MeterEndToEndTest::unpluggedMeterIsFoundAgainOnItsPort() {
     QVERIFY(meter->started);
     RealLinkPlatform platform(ports);
     Form1 form(platform);
-    QTRY_VERIFY_WITH_TIMEOUT(form.state.MeterFound && form.Timer_real->Enabled(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(form.engine.state.MeterFound && form.engine.Timer_real->Enabled(), 5000);
 
     meter.reset(); // the device and its link disappear
     QTRY_COMPARE_WITH_TIMEOUT(form.Lab_rtsta->text(), QStringLiteral("Unconnected"), 6000);

@@ -1,7 +1,7 @@
 #include "LinkFixture.h"
 
 #include "app/TabStrip.h"
-#include "app/TimerControl.h"
+#include "link/TimerControl.h"
 
 LinkFixture::LinkFixture(int meterPort, std::initializer_list<int> silentPorts)
     : serial(*platform.serial), meter(platform, meterPort) {
@@ -11,9 +11,9 @@ LinkFixture::LinkFixture(int meterPort, std::initializer_list<int> silentPorts)
 }
 
 bool LinkFixture::findMeter() {
-    for (int tick = 0; tick < 40 && form.Timer_findcom->Enabled(); ++tick)
+    for (int tick = 0; tick < 40 && form.engine.Timer_findcom->Enabled(); ++tick)
         platform.clock.advance(600);
-    return form.state.MeterFound && !form.Timer_findcom->Enabled();
+    return form.engine.state.MeterFound && !form.engine.Timer_findcom->Enabled();
 }
 
 void LinkFixture::clickTab(int tab) {

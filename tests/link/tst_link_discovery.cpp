@@ -1,7 +1,7 @@
 // Opening ports and finding the one the meter answers on.
 #include "LinkFixture.h"
 
-#include "app/TimerControl.h"
+#include "link/TimerControl.h"
 
 #include <QAction>
 #include <QLabel>
@@ -42,7 +42,7 @@ void Discovery::comOpenCaption() {
     LinkFixture link(1);
     link.serial.openOutcome[port] = CommError(outcome);
 
-    link.form.ComOpen(int16_t(port));
+    link.form.engine.ComOpen(int16_t(port));
     QCOMPARE(link.form.LabComsta->text(), caption);
     QCOMPARE(link.serial.PortOpen(), outcome == CommNoError);
     QCOMPARE(link.serial.CommPort(), port);
@@ -52,8 +52,8 @@ void Discovery::comOpenCaption() {
 
 void Discovery::comOpenReopensAnOpenPort() {
     LinkFixture link(3);
-    link.form.ComOpen(3);
-    link.form.ComOpen(3);
+    link.form.engine.ComOpen(3);
+    link.form.engine.ComOpen(3);
     QCOMPARE(link.serial.log, QStringList({"open 3", "close", "open 3"}));
     QCOMPARE(link.form.LabComsta->text(), QStringLiteral("COM3 Open"));
 }
@@ -89,9 +89,9 @@ void Discovery::meterFound() {
     // Probed one port per 600 ms tick; the tick after the answer ends discovery.
     QCOMPARE(link.platform.clock.now(), 600 * (meterPort + 1));
     QCOMPARE(link.requestPorts(), requestPorts);
-    QCOMPARE(int(form.state.ComNum), meterPort);
+    QCOMPARE(int(form.engine.state.ComNum), meterPort);
     QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Connected"));
-    QVERIFY(form.Timer_real->Enabled());
+    QVERIFY(form.engine.Timer_real->Enabled());
     QCOMPARE(form.Button_read->isEnabled(), recordView);
     QVERIFY(form.menuread->isEnabled());
 
@@ -130,7 +130,7 @@ void Discovery::firstAnsweringMeterWins() {
     link.serial.openOutcome[secondPort] = CommNoError;
 
     QVERIFY(link.findMeter());
-    QCOMPARE(int(link.form.state.ComNum), winner);
+    QCOMPARE(int(link.form.engine.state.ComNum), winner);
     QCOMPARE(link.platform.clock.now(), 600 * (winner + 1));
     ScriptedMeter &winning = winner == firstPort ? link.meter : second;
     ScriptedMeter &losing = winner == firstPort ? second : link.meter;
@@ -150,13 +150,13 @@ void Discovery::probingGoesRound() {
     link.serial.openOutcome.clear();
     link.platform.clock.advance(16 * 600);
     QCOMPARE(link.form.LabComsta->text(), QStringLiteral("COM16Unviable"));
-    QCOMPARE(int(link.form.state.ComNum), 1);
+    QCOMPARE(int(link.form.engine.state.ComNum), 1);
     link.platform.clock.advance(600);
     QCOMPARE(link.form.LabComsta->text(), QStringLiteral("COM1Unviable"));
-    QCOMPARE(int(link.form.state.ComNum), 2);
+    QCOMPARE(int(link.form.engine.state.ComNum), 2);
     // No port opened, so nothing was ever sent.
     QVERIFY(link.requestPorts().isEmpty());
-    QVERIFY(link.form.Timer_findcom->Enabled());
+    QVERIFY(link.form.engine.Timer_findcom->Enabled());
 }
 
 void Discovery::wrongLinkAnswerKeepsProbing_data() {
@@ -178,15 +178,15 @@ void Discovery::wrongLinkAnswerKeepsProbing() {
     link.meter.scriptedAnswers.push_back(answer);
 
     link.platform.clock.advance(2 * 600 + 100);
-    QVERIFY(!link.form.state.MeterFound);
-    QCOMPARE(int(link.form.state.LinkStatus), linkStatus);
-    QCOMPARE(link.form.Timer_timeout->Enabled(), timeoutRunning);
+    QVERIFY(!link.form.engine.state.MeterFound);
+    QCOMPARE(int(link.form.engine.state.LinkStatus), linkStatus);
+    QCOMPARE(link.form.engine.Timer_timeout->Enabled(), timeoutRunning);
 
     // The next pass finds the meter on the same port.
     link.platform.clock.advance(500);
     QVERIFY(link.findMeter());
     QCOMPARE(link.platform.clock.now(), 600 * (16 + 2 + 1));
-    QCOMPARE(int(link.form.state.ComNum), 2);
+    QCOMPARE(int(link.form.engine.state.ComNum), 2);
 }
 
 QTEST_MAIN(Discovery)

@@ -2,7 +2,7 @@
 #include "LinkFixture.h"
 
 #include "app/TabStrip.h"
-#include "app/TimerControl.h"
+#include "link/TimerControl.h"
 #include "measure/GridControl.h"
 
 #include <QAction>
@@ -56,9 +56,9 @@ void verifyCommandsRestored(Form1 &form) {
     QVERIFY(form.Button_print->isEnabled() && form.menuprint->isEnabled());
     QVERIFY(form.Button_help->isEnabled() && form.menuhelp->menuAction()->isEnabled());
     QVERIFY(form.TabStrip1->isEnabled());
-    QVERIFY(form.Timer_real->Enabled());
+    QVERIFY(form.engine.Timer_real->Enabled());
     QVERIFY(form.Progress_read->isHidden());
-    QCOMPARE(int(form.state.RecordBlocks), 0);
+    QCOMPARE(int(form.engine.state.RecordBlocks), 0);
 }
 
 } // namespace
@@ -145,7 +145,7 @@ void DownloadTest::noRecords() {
     Download download(0, eightByteCount);
     std::optional<bool> pollingWhileBoxShows;
     download.platform.whileMsgBoxShows = [&download, &pollingWhileBoxShows](const MessageBoxRequest &) {
-        pollingWhileBoxShows = download.form.Timer_real->Enabled();
+        pollingWhileBoxShows = download.form.engine.Timer_real->Enabled();
     };
     QVERIFY(download.start());
     QVERIFY(download.runToEnd());
@@ -215,7 +215,7 @@ void DownloadTest::lateBlockAfterTimeoutIgnored() {
 
     QCOMPARE(download.recordValue(0), storedTime(0));
     QCOMPARE(download.meter.recordRequests().size(), size_t(2));
-    QCOMPARE(int(download.form.state.RecordBlocks), 0);
+    QCOMPARE(int(download.form.engine.state.RecordBlocks), 0);
 }
 
 void DownloadTest::extraRecordsInBlockIgnored() {
@@ -270,8 +270,8 @@ void DownloadTest::wrongFrameEndsDownloadByTimeout() {
     QVERIFY2(endedAfter >= 2500 && endedAfter < 2510, qPrintable(QString::number(endedAfter)));
     QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
     verifyCommandsRestored(form);
-    QVERIFY(!form.Timer_read->Enabled());
-    QCOMPARE(int(form.state.LinkStatus), int(LinkTimedOut));
+    QVERIFY(!form.engine.Timer_read->Enabled());
+    QCOMPARE(int(form.engine.state.LinkStatus), int(LinkTimedOut));
     QCOMPARE(download.meter.recordRequests().size(), size_t(rowsKept / 3 + (requestType == 1 ? 1 : 0)));
     if (rowsKept > 0)
         QCOMPARE(download.recordNumber(rowsKept - 1), QStringLiteral("NO.%1").arg(rowsKept));
@@ -305,7 +305,7 @@ void DownloadTest::unaskedCountStartsNothing() {
     download.platform.clock.advance(10);
     Form1 &form = download.form;
     QVERIFY(download.platform.messages.empty());
-    QVERIFY(form.Timer_timeout->Enabled());
+    QVERIFY(form.engine.Timer_timeout->Enabled());
     QVERIFY(form.Progress_read->isHidden());
     QVERIFY(form.TabStrip1->isEnabled());
     QCOMPARE(download.meter.recordRequests().size(), size_t(1));
@@ -314,8 +314,8 @@ void DownloadTest::unaskedCountStartsNothing() {
     // The next poll's answer is taken.
     QVERIFY(download.advanceToNextRequest());
     download.platform.clock.advance(10);
-    QVERIFY(!form.Timer_timeout->Enabled());
-    QCOMPARE(int(form.state.LinkStatus), int(LinkVerified));
+    QVERIFY(!form.engine.Timer_timeout->Enabled());
+    QCOMPARE(int(form.engine.state.LinkStatus), int(LinkVerified));
 }
 
 // Read in the Record view after the meter answered the link check and before the tick that
@@ -326,16 +326,16 @@ void DownloadTest::readBeforeFoundTick() {
     Form1 &form = download.form;
     ScriptedMeter second(download.platform, 2); // the port probed next: must hear nothing
     download.serial.openOutcome[2] = CommNoError;
-    while (!form.state.MeterFound)
+    while (!form.engine.state.MeterFound)
         download.platform.clock.advance(1);
-    QVERIFY(form.Timer_findcom->Enabled());
+    QVERIFY(form.engine.Timer_findcom->Enabled());
     download.clickTab(2);
     QVERIFY(form.Button_read->isEnabled());
 
     const size_t heardBeforeRead = download.meter.heard.size();
     form.Button_read_Click();
     QVERIFY(download.runToEnd());
-    QVERIFY(!form.Timer_findcom->Enabled());
+    QVERIFY(!form.engine.Timer_findcom->Enabled());
     QVERIFY(second.heard.empty());
     QCOMPARE(download.recordNumber(29), QStringLiteral("NO.30"));
     QString typesHeard;

@@ -1,7 +1,7 @@
 // One exchange with the meter: sending a request, taking and checking its answer.
 #include "LinkFixture.h"
 
-#include "app/TimerControl.h"
+#include "link/TimerControl.h"
 #include "measure/GridControl.h"
 #include "support/VirtualClock.h"
 
@@ -44,19 +44,19 @@ private slots:
 
 void Exchange::sendOrder() {
     LinkFixture link(1);
-    link.form.ComOpen(1);
-    link.form.Timer_timeout->setEnabled(false);
+    link.form.engine.ComOpen(1);
+    link.form.engine.Timer_timeout->setEnabled(false);
     link.serial.log.clear();
 
-    link.form.SendCommand(1, 6, 0, 0, 0);
+    link.form.engine.SendCommand(1, 6, 0, 0, 0);
     // The receive side is emptied before the queued request is handed over.
     QCOMPARE(link.serial.log,
              QStringList({"threshold 38", "output A1 00 01 04 06 03", "clear in", "clear out"}));
-    QCOMPARE(int(link.form.state.RxExpectLen), 38);
-    QCOMPARE(int(link.form.state.LinkStatus), int(LinkAwaiting));
-    QCOMPARE(int(link.form.state.RxCount), 0);
-    QVERIFY(link.form.Timer_timeout->Enabled());
-    QCOMPARE(static_cast<VirtualTimer *>(link.form.Timer_timeout.get())->dueAt(),
+    QCOMPARE(int(link.form.engine.state.RxExpectLen), 38);
+    QCOMPARE(int(link.form.engine.state.LinkStatus), int(LinkAwaiting));
+    QCOMPARE(int(link.form.engine.state.RxCount), 0);
+    QVERIFY(link.form.engine.Timer_timeout->Enabled());
+    QCOMPARE(static_cast<VirtualTimer *>(link.form.engine.Timer_timeout.get())->dueAt(),
              link.platform.clock.now() + 2500);
 }
 
@@ -70,29 +70,29 @@ void Exchange::typeWithoutFrame() {
     QFETCH(int, type);
     LinkFixture link(1);
     link.meter.fault = ScriptedMeter::Fault::Silent;
-    link.form.ComOpen(1);
-    link.form.SendCommand(1, 5, 0, 0, 0);
-    link.form.Timer_timeout->setEnabled(false);
-    link.form.state.LinkStatus = LinkTimedOut;
+    link.form.engine.ComOpen(1);
+    link.form.engine.SendCommand(1, 5, 0, 0, 0);
+    link.form.engine.Timer_timeout->setEnabled(false);
+    link.form.engine.state.LinkStatus = LinkTimedOut;
     link.serial.log.clear();
 
-    link.form.SendCommand(1, uint8_t(type), 0, 3, 0);
+    link.form.engine.SendCommand(1, uint8_t(type), 0, 3, 0);
     QCOMPARE(link.serial.log, QStringList({"clear in", "clear out"}));
-    QCOMPARE(int(link.form.state.RxExpectLen), 8);
+    QCOMPARE(int(link.form.engine.state.RxExpectLen), 8);
     QCOMPARE(link.serial.threshold, int16_t(8));
-    QCOMPARE(int(link.form.state.LinkStatus), int(LinkAwaiting));
-    QVERIFY(link.form.Timer_timeout->Enabled());
+    QCOMPARE(int(link.form.engine.state.LinkStatus), int(LinkAwaiting));
+    QVERIFY(link.form.engine.Timer_timeout->Enabled());
     QCOMPARE(link.meter.heard.size(), size_t(1));
 }
 
 void Exchange::sendingDiscardsPartialAnswer() {
     LinkFixture link(1);
     link.meter.fault = ScriptedMeter::Fault::Silent;
-    link.form.ComOpen(1);
-    link.form.SendCommand(1, 6, 0, 0, 0);
+    link.form.engine.ComOpen(1);
+    link.form.engine.SendCommand(1, 6, 0, 0, 0);
     link.serial.deliver(realtimeAnswer().left(20));
     QCOMPARE(link.serial.InBufferCount(), 20);
-    link.form.SendCommand(1, 6, 0, 0, 0);
+    link.form.engine.SendCommand(1, 6, 0, 0, 0);
     QCOMPARE(link.serial.InBufferCount(), 0);
 }
 
@@ -104,7 +104,7 @@ void Exchange::instantAnswerIsHeard() {
     QVERIFY(link.findMeter());
     QVERIFY(link.advanceToNextRequest());
     link.platform.clock.advance(0);
-    QCOMPARE(int(link.form.state.LinkStatus), int(LinkVerified));
+    QCOMPARE(int(link.form.engine.state.LinkStatus), int(LinkVerified));
     QVERIFY(link.form.Lab_value[0]->text() != InitialValue);
 }
 
@@ -161,11 +161,11 @@ void Exchange::answer() {
     // Every receive event says the meter is there, whatever becomes of its bytes.
     QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Connected"));
     QVERIFY(!link.serial.PortOpen());
-    QCOMPARE(int(form.state.LinkStatus), linkStatus);
-    QCOMPARE(form.Timer_timeout->Enabled(), !timeoutStopped);
+    QCOMPARE(int(form.engine.state.LinkStatus), linkStatus);
+    QCOMPARE(form.engine.Timer_timeout->Enabled(), !timeoutStopped);
     QCOMPARE(form.Lab_value[0]->text() != InitialValue, readingsShown);
-    QCOMPARE(int(form.state.Type3Value), type3Value);
-    QCOMPARE(form.state.RxCount, uint8_t(std::min<qsizetype>(bytes.size(), 255)));
+    QCOMPARE(int(form.engine.state.Type3Value), type3Value);
+    QCOMPARE(form.engine.state.RxCount, uint8_t(std::min<qsizetype>(bytes.size(), 255)));
 
     // A dropped answer is reported by the time-out of its request, whatever the later polls.
     link.meter.fault = ScriptedMeter::Fault::Silent;
@@ -201,9 +201,9 @@ void Exchange::answerInPieces() {
     LinkFixture link(1);
     link.meter.fault = ScriptedMeter::Fault::Silent;
     Form1 &form = link.form;
-    form.Timer_findcom->setEnabled(false);
-    form.ComOpen(1);
-    form.SendCommand(1, 6, 0, 0, 0);
+    form.engine.Timer_findcom->setEnabled(false);
+    form.engine.ComOpen(1);
+    form.engine.SendCommand(1, 6, 0, 0, 0);
     const int64_t sentAt = link.platform.clock.now();
 
     qsizetype taken = 0;
@@ -216,17 +216,17 @@ void Exchange::answerInPieces() {
         QCOMPARE(link.serial.threshold, int16_t(bytes.size() - taken));
     link.serial.deliver(bytes.mid(taken));
 
-    QCOMPARE(!form.Timer_timeout->Enabled(), handled);
-    QCOMPARE(int(form.state.LinkStatus), int(handled ? LinkVerified : LinkAwaiting));
+    QCOMPARE(!form.engine.Timer_timeout->Enabled(), handled);
+    QCOMPARE(int(form.engine.state.LinkStatus), int(handled ? LinkVerified : LinkAwaiting));
     if (handled) {
         QVERIFY(!link.serial.PortOpen());
-        QCOMPARE(int(form.state.RxCount), int(bytes.size()));
-        QCOMPARE(form.state.RxBuf, bytes);
+        QCOMPARE(int(form.engine.state.RxCount), int(bytes.size()));
+        QCOMPARE(form.engine.state.RxBuf, bytes);
     }
     QCOMPARE(form.Lab_value[0]->text() != InitialValue, handled);
 
     link.platform.clock.advance(sentAt + 2500 - link.platform.clock.now());
-    QCOMPARE(int(form.state.LinkStatus), int(handled ? LinkVerified : LinkTimedOut));
+    QCOMPARE(int(form.engine.state.LinkStatus), int(handled ? LinkVerified : LinkTimedOut));
 }
 
 void Exchange::onlyTheAwaitedAnswer_data() {
@@ -260,16 +260,16 @@ void Exchange::onlyTheAwaitedAnswer() {
     LinkFixture link(1);
     link.meter.fault = ScriptedMeter::Fault::Silent;
     Form1 &form = link.form;
-    form.ComOpen(1);
-    form.SendCommand(1, uint8_t(requestType), 0, 0, 0);
+    form.engine.ComOpen(1);
+    form.engine.SendCommand(1, uint8_t(requestType), 0, 0, 0);
     link.serial.deliver(bytes);
 
-    QCOMPARE(int(form.state.LinkStatus), int(LinkVerified));
-    QCOMPARE(!form.Timer_timeout->Enabled(), taken);
-    QCOMPARE(form.state.MeterFound, taken && requestType == 5);
-    QCOMPARE(int(form.state.Type3Value), taken && requestType == 3 ? 0x2A : 0);
+    QCOMPARE(int(form.engine.state.LinkStatus), int(LinkVerified));
+    QCOMPARE(!form.engine.Timer_timeout->Enabled(), taken);
+    QCOMPARE(form.engine.state.MeterFound, taken && requestType == 5);
+    QCOMPARE(int(form.engine.state.Type3Value), taken && requestType == 3 ? 0x2A : 0);
     QCOMPARE(form.Lab_value[0]->text(), InitialValue);
-    QCOMPARE(int(form.state.RecordTotal), 0);
+    QCOMPARE(int(form.engine.state.RecordTotal), 0);
     QVERIFY(link.platform.messages.empty());
     QVERIFY(form.Progress_read->isHidden());
 }
@@ -302,34 +302,34 @@ void Exchange::bytesArrivingDuringInput() {
     LinkFixture link(1);
     link.meter.fault = ScriptedMeter::Fault::Silent;
     Form1 &form = link.form;
-    form.ComOpen(1);
-    form.SendCommand(1, 6, 0, 0, 0);
+    form.engine.ComOpen(1);
+    form.engine.SendCommand(1, 6, 0, 0, 0);
     link.serial.arrivingDuringInput = late;
 
     link.serial.deliver(counted);
-    QCOMPARE(int(form.state.RxCount), examined);
-    QCOMPARE(form.state.RxBuf, counted + late);
+    QCOMPARE(int(form.engine.state.RxCount), examined);
+    QCOMPARE(form.engine.state.RxBuf, counted + late);
     QVERIFY(!link.serial.PortOpen());
-    QCOMPARE(int(form.state.LinkStatus), int(accepted ? LinkVerified : LinkAwaiting));
-    QCOMPARE(form.Timer_timeout->Enabled(), !accepted);
+    QCOMPARE(int(form.engine.state.LinkStatus), int(accepted ? LinkVerified : LinkAwaiting));
+    QCOMPARE(form.engine.Timer_timeout->Enabled(), !accepted);
     QCOMPARE(form.Lab_value[0]->text() != InitialValue, accepted);
 }
 
 void Exchange::otherEventsIgnored() {
     LinkFixture link(1);
-    link.form.ComOpen(1);
+    link.form.engine.ComOpen(1);
     link.serial.raiseEvent(3, realtimeAnswer());
     QVERIFY(link.serial.PortOpen());
-    QCOMPARE(int(link.form.state.RxCount), 0);
+    QCOMPARE(int(link.form.engine.state.RxCount), 0);
     QCOMPARE(link.form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
 }
 
 void Exchange::anyEventCompletesBeforeFirstRequest() {
     LinkFixture link(1);
-    link.form.ComOpen(1);
+    link.form.engine.ComOpen(1);
     link.serial.raiseEvent(comEvReceive, QByteArray(1, '\0'));
     QVERIFY(!link.serial.PortOpen());
-    QCOMPARE(int(link.form.state.LinkStatus), int(LinkIdle));
+    QCOMPARE(int(link.form.engine.state.LinkStatus), int(LinkIdle));
 }
 
 // Frames that pass the checksum but carry anything at all, answering any request, in the
@@ -341,10 +341,10 @@ void Exchange::garbageAnswersKeepStateInRange() {
     QRandomGenerator random(4242);
     const uint8_t types[] = {1, 1, 1, 2, 2, 3, 4, 5, 6, 0xF1, 0, 7, 0xFF};
     for (int round = 0; round < 3000; ++round) {
-        form.ComOpen(1);
+        form.engine.ComOpen(1);
         if (random.bounded(0, 3) != 0)
-            form.SendCommand(1, uint8_t(random.bounded(0, 8)), int16_t(random.bounded(0, 260)),
-                             int16_t(random.bounded(0, 5)), 0);
+            form.engine.SendCommand(1, uint8_t(random.bounded(0, 8)), int16_t(random.bounded(0, 260)),
+                                    int16_t(random.bounded(0, 5)), 0);
         // Half of them as long as whole records, so record blocks get through.
         const int size =
             random.bounded(0, 2) == 0 ? 32 * int(random.bounded(1, 4)) : int(random.bounded(0, 118));
@@ -358,7 +358,7 @@ void Exchange::garbageAnswersKeepStateInRange() {
             bytes.back() = char(~bytes.back());
         link.serial.raiseEvent(comEvReceive, bytes);
 
-        const FormState &state = form.state;
+        const LinkState &state = form.engine.state;
         QVERIFY(state.LinkStatus <= LinkBadChecksum);
         QVERIFY(state.RecordTotal >= 0 && state.RecordTotal <= 201);
         QVERIFY(state.RecordBlocks == 0 || state.RecordBlocks * 3 < state.RecordTotal);

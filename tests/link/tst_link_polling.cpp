@@ -2,7 +2,7 @@
 #include "LinkFixture.h"
 
 #include "app/TabStrip.h"
-#include "app/TimerControl.h"
+#include "link/TimerControl.h"
 
 #include <QAction>
 #include <QLabel>
@@ -22,9 +22,9 @@ std::vector<int64_t> requestTimes(const ScriptedMeter &meter, int type) {
 
 bool timedOutAt(LinkFixture &link, int64_t moment) {
     link.platform.clock.advance(moment - 1 - link.platform.clock.now());
-    const bool before = link.form.state.LinkStatus == LinkTimedOut;
+    const bool before = link.form.engine.state.LinkStatus == LinkTimedOut;
     link.platform.clock.advance(1);
-    return !before && link.form.state.LinkStatus == LinkTimedOut;
+    return !before && link.form.engine.state.LinkStatus == LinkTimedOut;
 }
 
 bool commandsFrozen(Form1 &form) {
@@ -75,8 +75,8 @@ void Polling::silentMeterInRealtimeView() {
     const std::vector<int64_t> polls = requestTimes(link.meter, 6);
     QCOMPARE(std::vector<int64_t>(polls.end() - 5, polls.end()),
              std::vector<int64_t>({first, first + 1500, first + 3000, first + 4500, first + 6000}));
-    QVERIFY(form.state.MeterFound);
-    QCOMPARE(int(form.state.ComNum), 4);
+    QVERIFY(form.engine.state.MeterFound);
+    QCOMPARE(int(form.engine.state.ComNum), 4);
     QCOMPARE(link.requestPorts().back(), 4);
 }
 
@@ -105,8 +105,8 @@ void Polling::readDoesNothing() {
         link.form.menuread->trigger();
     else
         link.form.Button_read_Click();
-    QVERIFY(!link.form.Timer_read->Enabled());
-    QVERIFY(link.form.Timer_real->Enabled());
+    QVERIFY(!link.form.engine.Timer_read->Enabled());
+    QVERIFY(link.form.engine.Timer_real->Enabled());
     QVERIFY(link.form.TabStrip1->isEnabled());
     QVERIFY(link.form.Button_save->isEnabled());
 }
@@ -122,14 +122,14 @@ void Polling::readRightAfterPoll() {
 
     link.form.Button_read_Click();
     QVERIFY(commandsFrozen(link.form));
-    QVERIFY(!link.form.Timer_real->Enabled());
-    QVERIFY(link.form.Timer_read->Enabled());
+    QVERIFY(!link.form.engine.Timer_real->Enabled());
+    QVERIFY(link.form.engine.Timer_read->Enabled());
 
     // Ticks at +30 wait for the poll's answer (at +50); the tick at +60 asks for the count.
     QVERIFY(link.advanceToNextRequest());
     QCOMPARE(int(link.meter.heard.back().request[4]), 2);
     QCOMPARE(link.platform.clock.now(), polledAt + 60);
-    QVERIFY(!link.form.Timer_read->Enabled());
+    QVERIFY(!link.form.engine.Timer_read->Enabled());
 }
 
 void Polling::timeoutWhileReadWaits() {
@@ -146,9 +146,9 @@ void Polling::timeoutWhileReadWaits() {
     QVERIFY(form.Button_read->isEnabled() && form.menuread->isEnabled());
     QVERIFY(form.Button_clear->isEnabled() && form.menuclear->isEnabled());
     QVERIFY(form.TabStrip1->isEnabled());
-    QVERIFY(form.Timer_real->Enabled());
+    QVERIFY(form.engine.Timer_real->Enabled());
     // The download that waited to start ends with the time-out: polling alone goes on.
-    QVERIFY(!form.Timer_read->Enabled());
+    QVERIFY(!form.engine.Timer_read->Enabled());
     QVERIFY(link.advanceToNextRequest());
     QCOMPARE(int(link.meter.heard.back().request[4]), 5);
     link.platform.clock.advance(3000);
@@ -180,8 +180,8 @@ void Polling::timeoutBeforeFound() {
     QVERIFY(!form.Button_read->isEnabled() && !form.menuread->isEnabled());
     QCOMPARE(form.Button_clear->isEnabled(), clearEnabled);
     QCOMPARE(form.menuclear->isEnabled(), clearEnabled);
-    QVERIFY(form.Timer_real->Enabled());
-    QVERIFY(form.Timer_findcom->Enabled());
+    QVERIFY(form.engine.Timer_real->Enabled());
+    QVERIFY(form.engine.Timer_findcom->Enabled());
 }
 
 void Polling::pollsBeforeFoundSendNothing_data() {
@@ -203,9 +203,9 @@ void Polling::pollsBeforeFoundSendNothing() {
         link.clickTab(tab);
 
     link.platform.clock.advance(2500);
-    QVERIFY(link.form.Timer_real->Enabled());
+    QVERIFY(link.form.engine.Timer_real->Enabled());
     link.platform.clock.advance(9000 - 2500);
-    QVERIFY(!link.form.state.MeterFound);
+    QVERIFY(!link.form.engine.state.MeterFound);
     // Only the probes of discovery went out: one link check per 600 ms tick.
     const QStringList sent = link.serial.log.filter(QStringLiteral("output "));
     QCOMPARE(sent.size(), 9000 / 600);
@@ -221,18 +221,18 @@ void Polling::unpluggedAdapterComesBack() {
 
     link.platform.clock.advance(1500 + 2500);
     Form1 &form = link.form;
-    QCOMPARE(form.state.LinkStatus, uint8_t(LinkTimedOut));
+    QCOMPARE(form.engine.state.LinkStatus, uint8_t(LinkTimedOut));
     QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
     QCOMPARE(form.LabComsta->text(), QStringLiteral("COM2Unviable"));
-    QVERIFY(form.Timer_real->Enabled());
+    QVERIFY(form.engine.Timer_real->Enabled());
 
     link.serial.openOutcome[2] = CommNoError;
     QVERIFY(link.advanceToNextRequest());
     link.platform.clock.advance(10);
-    QCOMPARE(form.state.LinkStatus, uint8_t(LinkVerified));
+    QCOMPARE(form.engine.state.LinkStatus, uint8_t(LinkVerified));
     QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Connected"));
     QCOMPARE(form.LabComsta->text(), QStringLiteral("COM2 Open"));
-    QVERIFY(!form.Timer_timeout->Enabled());
+    QVERIFY(!form.engine.Timer_timeout->Enabled());
 }
 
 QTEST_MAIN(Polling)

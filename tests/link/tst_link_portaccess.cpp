@@ -2,8 +2,8 @@
 // notice when a whole round of discovery found no meter and was refused somewhere.
 #include "LinkFixture.h"
 
-#include "app/TimerControl.h"
 #include "link/PortAccess.h"
+#include "link/TimerControl.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -99,7 +99,7 @@ void PortAccessTest::deviceFacts() {
 void PortAccessTest::refusedPortShowsUnviableWithItsReason() {
     LinkFixture link(1);
     link.serial.openOutcome[4] = CommAccessDenied;
-    link.form.ComOpen(4);
+    link.form.engine.ComOpen(4);
     QCOMPARE(link.form.LabComsta->text(), QStringLiteral("COM4Unviable"));
     QCOMPARE(link.form.LabComsta->toolTip(), link.serial.errorText());
     QVERIFY(!link.serial.PortOpen());
@@ -156,8 +156,8 @@ void PortAccessTest::noticeAfterARound() {
     QVERIFY(shown->isVisible());
     // Not modal: the window takes clicks and the search goes on.
     QCOMPARE(shown->windowModality(), Qt::NonModal);
-    QVERIFY(link.form.Timer_findcom->Enabled());
-    QCOMPARE(int(link.form.state.ComNum), 2);
+    QVERIFY(link.form.engine.Timer_findcom->Enabled());
+    QCOMPARE(int(link.form.engine.state.ComNum), 2);
 
     // Once per run: later rounds are not told again, whether or not the first notice is still up.
     link.platform.clock.advance(2 * RoundMs);

@@ -66,7 +66,7 @@ void TestLogRows::everyUnitOfTheMeter() {
     QFETCH(int, powerOfTen);
     FakePlatform platform;
     Form1 form(platform);
-    const std::optional<BaseUnit> unit = baseUnitOf(form.state.UnitName.at(size_t(code)));
+    const std::optional<BaseUnit> unit = baseUnitOf(form.engine.state.UnitName.at(size_t(code)));
     QCOMPARE(unit.has_value(), number);
     if (!unit)
         return;

@@ -14,7 +14,7 @@ void loadPayload(Form1 &form, const QByteArray &hex) {
     const QByteArray payload = QByteArray::fromHex(hex);
     if (payload.size() != 32)
         qFatal("a realtime payload has 32 bytes: %s", hex.constData());
-    std::copy(payload.begin(), payload.end(), form.state.RxFrame.begin() + PayloadOffset);
+    std::copy(payload.begin(), payload.end(), form.engine.state.RxFrame.begin() + PayloadOffset);
 }
 
 QStringList captions(const std::array<QLabel *, 4> &labels) {
@@ -67,7 +67,7 @@ void TestRealtimePanel::captions() {
     FakePlatform platform;
     Form1 form(platform);
     loadPayload(form, payload);
-    form.RealtimeDataHandle();
+    form.engine.RealtimeDataHandle();
     QCOMPARE(::captions(form.Lab_testpro), items);
     QCOMPARE(::captions(form.Lab_value), values);
 }
@@ -77,10 +77,10 @@ void TestRealtimePanel::emptyFourthBlockAfterFullPanel() {
     Form1 form(platform);
     loadPayload(form, "0B 07 20 20 31 2E 35 20  0F 09 20 20 32 2E 35 20"
                       "13 0B 20 20 33 2E 35 20  17 13 20 30 2E 39 38 20");
-    form.RealtimeDataHandle();
+    form.engine.RealtimeDataHandle();
     loadPayload(form, "0C 07 20 20 20 34 2E 35  10 09 20 20 20 35 2E 35"
                       "14 0B 20 20 20 36 2E 35  20 20 20 30 2E 39 38 20");
-    form.RealtimeDataHandle();
+    form.engine.RealtimeDataHandle();
     QCOMPARE(::captions(form.Lab_testpro), (QStringList{"P2:   ", "Q2:   ", "S2:   ", Blank}));
     QCOMPARE(::captions(form.Lab_value), (QStringList{"   4.5W", "   5.5var", "   6.5VA", Blank}));
 }
@@ -90,8 +90,8 @@ void TestRealtimePanel::dotRuleRewritesTheFrame() {
     Form1 form(platform);
     loadPayload(form, "04 03 31 32 33 2E 34 35  17 13 31 32 33 2E 34 35"
                       "20 20 31 32 33 2E 34 35  00 00 31 32 33 2E 34 35");
-    form.RealtimeDataHandle();
-    const auto &frame = form.state.RxFrame;
+    form.engine.RealtimeDataHandle();
+    const auto &frame = form.engine.state.RxFrame;
     QCOMPARE(frame[PayloadOffset + 5], uint8_t(' '));
     QCOMPARE(frame[PayloadOffset + 8 + 5], uint8_t('.'));
     QCOMPARE(frame[PayloadOffset + 16 + 5], uint8_t('.')); // empty blocks are not read

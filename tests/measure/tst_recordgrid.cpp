@@ -31,14 +31,15 @@ QStringList numberedRecordRows(int number, const QString &unit) {
 void loadRecord(Form1 &form, int index, const QByteArray &record) {
     if (record.size() != RecordSize)
         qFatal("a record has 32 bytes");
-    std::copy(record.begin(), record.end(), form.state.RxFrame.begin() + PayloadOffset + RecordSize * index);
+    std::copy(record.begin(), record.end(),
+              form.engine.state.RxFrame.begin() + PayloadOffset + RecordSize * index);
 }
 
 // One record-block answer of a download, as the link hands it over.
 void receiveBlock(Form1 &form, int16_t first, int16_t count, uint8_t unitCode) {
     for (int index = 0; index < count; ++index)
         loadRecord(form, index, numberedRecord(first + index + 1, unitCode));
-    form.RecordDataHandle(PayloadOffset, first, count);
+    form.engine.RecordDataHandle(PayloadOffset, first, count);
 }
 
 void download(Form1 &form, int total, uint8_t unitCode) {
@@ -188,7 +189,7 @@ void TestRecordGrid::cells() {
     loadRecord(form, 0, numberedRecord(1, Watts));
     loadRecord(form, 1, second);
     loadRecord(form, 2, numberedRecord(3, Watts));
-    form.RecordDataHandle(PayloadOffset, 0, 3);
+    form.engine.RecordDataHandle(PayloadOffset, 0, 3);
     QStringList expected = numberedRecordRows(2, "W");
     expected[3] = name;
     expected[8] = value;

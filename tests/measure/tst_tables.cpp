@@ -36,7 +36,7 @@ void TestTables::itemNames() {
     QFETCH(QString, name);
     FakePlatform platform;
     Form1 form(platform);
-    QCOMPARE(form.state.ItemName.at(size_t(code)), name);
+    QCOMPARE(form.engine.state.ItemName.at(size_t(code)), name);
 }
 
 void TestTables::unitNames_data() {
@@ -55,14 +55,14 @@ void TestTables::unitNames() {
     QFETCH(QString, unit);
     FakePlatform platform;
     Form1 form(platform);
-    QCOMPARE(form.state.UnitName.at(size_t(code)), unit);
+    QCOMPARE(form.engine.state.UnitName.at(size_t(code)), unit);
 }
 
 // The realtime item label pads name and colon to six characters, so no name may be longer than four.
 void TestTables::itemNamesFitTheLabel() {
     FakePlatform platform;
     Form1 form(platform);
-    for (const QString &name : form.state.ItemName) {
+    for (const QString &name : form.engine.state.ItemName) {
         QVERIFY2(!name.isEmpty() && name.size() <= 4, qPrintable(name));
     }
 }

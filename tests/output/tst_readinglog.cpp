@@ -5,7 +5,7 @@
 #include "support/FakePlatform.h"
 #include "support/ScriptedDialog.h"
 
-#include "app/TimerControl.h"
+#include "link/TimerControl.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,8 +28,8 @@ const QByteArray PowerRows("U1,\" 230.1\",V,230.1,V\r\n"
 
 void receiveAnswer(Form1 &form, const QByteArray &hex) {
     const QByteArray payload = QByteArray::fromHex(hex);
-    std::copy(payload.begin(), payload.end(), form.state.RxFrame.begin() + PayloadOffset);
-    form.RealtimeDataHandle();
+    std::copy(payload.begin(), payload.end(), form.engine.state.RxFrame.begin() + PayloadOffset);
+    form.engine.RealtimeDataHandle();
 }
 
 QByteArray readAll(const QString &path) {
@@ -95,7 +95,7 @@ void TestReadingLog::nothingChangesWithoutALog() {
     QCOMPARE(form.menutrend->text(), QStringLiteral("Trend"));
     QVERIFY(form.StatusBar1Log->isHidden());
     receiveAnswer(form, PowerPayload);
-    form.Timer_timeout_Timer();
+    form.engine.Timer_timeout_Timer();
     QVERIFY(form.StatusBar1Log->isHidden());
     QCOMPARE(platform.messages.size(), size_t(0));
     QCOMPARE(platform.dialog->shown.size(), size_t(0));
@@ -179,10 +179,10 @@ void TestReadingLog::lostAndRegainedLink() {
     platform.dialog->script = {DialogAnswer::confirm(logPath(), 1)};
     form.menulog_Click();
 
-    form.Timer_timeout_Timer(); // before any answer the link was never up: no row
+    form.engine.Timer_timeout_Timer(); // before any answer the link was never up: no row
     receiveAnswer(form, PowerPayload);
-    form.Timer_timeout_Timer();
-    form.Timer_timeout_Timer(); // still lost: no second row
+    form.engine.Timer_timeout_Timer();
+    form.engine.Timer_timeout_Timer(); // still lost: no second row
     receiveAnswer(form, PowerPayload);
     receiveAnswer(form, PowerPayload);
 
@@ -204,7 +204,7 @@ void TestReadingLog::failingWriteStopsTheLogOnly() {
     platform.dialog->script = {DialogAnswer::confirm(logPath(), 1)};
     form.menulog_Click();
     receiveAnswer(form, PowerPayload);
-    const bool polling = form.Timer_real->Enabled();
+    const bool polling = form.engine.Timer_real->Enabled();
     const QByteArray before = readAll(logPath());
     std::unique_ptr<FileSizeLimit> limit;
     if (fault == QLatin1String("removed"))
@@ -217,7 +217,7 @@ void TestReadingLog::failingWriteStopsTheLogOnly() {
     limit.reset();
 
     QCOMPARE(form.Lab_value[0]->text(), QStringLiteral("  1.5 W")); // the panel goes on
-    QCOMPARE(form.Timer_real->Enabled(), polling);
+    QCOMPARE(form.engine.Timer_real->Enabled(), polling);
     QCOMPARE(form.menulog->text(), QStringLiteral("Start Log"));
     QVERIFY(form.StatusBar1Log->isHidden());
     QCOMPARE(platform.messages.size(), size_t(0)); // not inside the receive handler

@@ -3,12 +3,6 @@
 #include "support/RecordingPrinter.h"
 #include "support/ScriptedDialog.h"
 
-std::unique_ptr<SerialControl> FakePlatform::createSerialControl() {
-    auto port = std::make_unique<FakeSerialControl>();
-    serial = port.get();
-    return port;
-}
-
 std::unique_ptr<CommonDialog> FakePlatform::createCommonDialog(QWidget *) {
     auto scripted = std::make_unique<ScriptedDialog>();
     dialog = scripted.get();

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "app/Platform.h"
-#include "support/FakeSerialControl.h"
-#include "support/VirtualClock.h"
+#include "support/FakeLinkPlatform.h"
 
 #include <functional>
 #include <vector>
@@ -10,26 +9,16 @@
 class ScriptedDialog;
 class RecordingPrinter;
 
-// The platform of the unit tests: virtual time, a fake port, recorded message boxes.
-// Declare it before the Form1 that uses it, so it outlives the window.
-class FakePlatform final : public Platform {
+// The platform of the window's unit tests: the engine's fakes, and recorded dialogs, printing
+// and message boxes. Declare it before the Form1 that uses it, so it outlives the window.
+class FakePlatform final : public Platform, public FakeLinkPlatform {
 public:
-    std::unique_ptr<TimerControl> createTimer() override { return clock.createTimer(); }
-    std::unique_ptr<SerialControl> createSerialControl() override;
     std::unique_ptr<CommonDialog> createCommonDialog(QWidget *owner) override;
     std::unique_ptr<PrinterControl> createPrinter() override;
-    // The wall clock starts at wallClockStart and follows the virtual clock; setting
-    // wallClockStep moves it (a clock set back or forward) without moving the virtual clock.
-    QDateTime currentDateTime() const override { return wallClockStart.addMSecs(clock.now() + wallClockStep); }
-    int64_t monotonicMs() const override { return clock.now(); }
     void MsgBox(QWidget *owner, const MessageBoxRequest &request) override;
     void Beep() override { ++beeps; }
     void End() override { ++ends; }
 
-    VirtualClock clock;
-    QDateTime wallClockStart = QDateTime(QDate(2026, 12, 10), QTime(9, 0), Qt::OffsetFromUTC, 3600);
-    int64_t wallClockStep = 0;
-    FakeSerialControl *serial = nullptr; // owned by the window
     ScriptedDialog *dialog = nullptr;    // owned by the window
     RecordingPrinter *printer = nullptr; // owned by the window
     std::vector<MessageBoxRequest> messages;

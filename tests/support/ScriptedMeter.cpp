@@ -1,6 +1,6 @@
 #include "support/ScriptedMeter.h"
 
-#include "support/FakePlatform.h"
+#include "support/FakeLinkPlatform.h"
 
 #include "Answers.h"
 
@@ -11,7 +11,7 @@ constexpr int RecordBytes = 32;
 
 } // namespace
 
-ScriptedMeter::ScriptedMeter(FakePlatform &platform, int port) : platform(platform), port(port) {
+ScriptedMeter::ScriptedMeter(FakeLinkPlatform &platform, int port) : platform(platform), port(port) {
     platform.serial->onOutput[port] = [this](const QByteArray &request) {
         heard.push_back({this->platform.clock.now(), request});
         if (fault == Fault::Silent)

@@ -8,11 +8,12 @@
 #include <optional>
 #include <vector>
 
-class FakePlatform;
+class FakeLinkPlatform;
 
 // A meter behind one port of the fake serial control. It answers each request it hears a few
 // virtual milliseconds later, the way the instrument does, unless a fault says otherwise.
-// Create it after the Form1 whose port it listens on; other ports can have meters of their own.
+// Create it after the engine (or the Form1) whose port it listens on; other ports can have meters of their
+// own.
 class ScriptedMeter {
 public:
     enum class Fault {
@@ -21,7 +22,7 @@ public:
         Paced,  // the answer arrives a byte a millisecond, as a 9600-baud line hands it over
     };
 
-    ScriptedMeter(FakePlatform &platform, int port);
+    ScriptedMeter(FakeLinkPlatform &platform, int port);
     ~ScriptedMeter();
     ScriptedMeter(const ScriptedMeter &) = delete;
     ScriptedMeter &operator=(const ScriptedMeter &) = delete;
@@ -57,6 +58,6 @@ private:
     bool listening() const;
     void answer(const QByteArray &bytes);
 
-    FakePlatform &platform;
+    FakeLinkPlatform &platform;
     int port;
 };

@@ -80,9 +80,12 @@ int main(int argc, char **argv) {
         Form1 form(platform);
         platform.dialog->script = {DialogAnswer::confirm(home.filePath(QStringLiteral("log.csv")), 1)};
         form.menulog_Click();
-        std::copy(Payload.begin(), Payload.end(), form.state.RxFrame.begin() + PayloadOffset);
-        report("log: one answer (decode, history, 4 CSV rows, append)", runs * 10,
-               [&form] { form.KeepReadings(); });
+        QByteArray payload = Payload;
+        const LinkState &link = form.engine.state;
+        report("log: one answer (decode, history, 4 CSV rows, append)", runs * 10, [&] {
+            form.KeepReadings(
+                shownReadings(reinterpret_cast<uint8_t *>(payload.data()), link.ItemName, link.UnitName));
+        });
     }
 
     const long before = residentKiB();

@@ -38,8 +38,8 @@ QStringList pointsOf(const ChartLine &line) {
 
 void receiveAnswer(Form1 &form, const QByteArray &hex) {
     const QByteArray payload = QByteArray::fromHex(hex);
-    std::copy(payload.begin(), payload.end(), form.state.RxFrame.begin() + PayloadOffset);
-    form.RealtimeDataHandle();
+    std::copy(payload.begin(), payload.end(), form.engine.state.RxFrame.begin() + PayloadOffset);
+    form.engine.RealtimeDataHandle();
 }
 
 } // namespace

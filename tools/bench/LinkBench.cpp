@@ -10,9 +10,9 @@
 #include "app/Form1.h"
 #include "app/QtPlatform.h"
 #include "app/TabStrip.h"
-#include "app/TimerControl.h"
 #include "link/PortNames.h"
 #include "link/SerialControl.h"
+#include "link/TimerControl.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -65,8 +65,8 @@ bool runUntil(const std::function<bool()> &done, int timeoutMs) {
 }
 
 bool waitForConnection(Form1 &window) {
-    const bool connected =
-        runUntil([&] { return window.state.MeterFound && window.Timer_real->Enabled(); }, 15000);
+    const bool connected = runUntil(
+        [&] { return window.engine.state.MeterFound && window.engine.Timer_real->Enabled(); }, 15000);
     if (!connected)
         std::fprintf(stderr, "linkbench: the meter was not found on COM1\n");
     return connected;
@@ -125,8 +125,8 @@ int download(Form1 &window, int runs, int expectedRecords) {
     int64_t requestTimerEvent = 0, requestSent = 0, finished = 0;
     bool running = false, timedOut = false;
     // Connected after the window's own handlers, so these run right after them.
-    QObject::connect(window.Timer_read.get(), &TimerControl::Timer, [&] {
-        if (running && requestSent == 0 && !window.Timer_read->Enabled()) {
+    QObject::connect(window.engine.Timer_read.get(), &TimerControl::Timer, [&] {
+        if (running && requestSent == 0 && !window.engine.Timer_read->Enabled()) {
             requestTimerEvent = clock->lastTimerEventNs; // the count request is written in this handler
             requestSent = monotonicNs();
         }
@@ -134,16 +134,16 @@ int download(Form1 &window, int runs, int expectedRecords) {
     // Every receive notification during a download is a complete answer: the window asks for one only
     // once the whole answer is buffered. Its handler writes the next request before it returns.
     std::vector<double> turnarounds;
-    QObject::connect(window.MSComm1.get(), &SerialControl::OnComm, [&] {
+    QObject::connect(window.engine.MSComm1.get(), &SerialControl::OnComm, [&] {
         if (!running || requestSent == 0 || finished != 0)
             return;
         const int64_t now = monotonicNs();
-        if (window.Progress_read->isHidden() && window.Timer_real->Enabled())
+        if (window.Progress_read->isHidden() && window.engine.Timer_real->Enabled())
             finished = now;
         else
             turnarounds.push_back(double(now - clock->lastSocketEventNs) / 1e6);
     });
-    QObject::connect(window.Timer_timeout.get(), &TimerControl::Timer, [&] { timedOut = running; });
+    QObject::connect(window.engine.Timer_timeout.get(), &TimerControl::Timer, [&] { timedOut = running; });
 
     const int wireBytes = downloadWireBytes(expectedRecords);
     const double wireMs = wireBytes * ByteTimeMs;
@@ -162,11 +162,11 @@ int download(Form1 &window, int runs, int expectedRecords) {
         window.Button_read->click();
         const bool ended = runUntil([&] { return finished != 0 || timedOut; }, 60000);
         running = false;
-        if (!ended || timedOut || window.state.RecordTotal != expectedRecords ||
+        if (!ended || timedOut || window.engine.state.RecordTotal != expectedRecords ||
             window.Progress_read->value() != expectedRecords) {
             std::fprintf(stderr,
                          "linkbench: run %d failed (ended %d, time-out %d, records %d, progress %d)\n", run,
-                         ended, timedOut, window.state.RecordTotal, window.Progress_read->value());
+                         ended, timedOut, window.engine.state.RecordTotal, window.Progress_read->value());
             return 1;
         }
         const double totalMs = double(finished - requestTimerEvent) / 1e6;
@@ -230,7 +230,7 @@ int realtime(QApplication &, int samples) {
     int64_t changedAt = 0;
     std::size_t pendingPaint = 0;
     // Runs right after the window's receive handler: the captions are set when it returns.
-    QObject::connect(window.MSComm1.get(), &SerialControl::OnComm, [&] {
+    QObject::connect(window.engine.MSComm1.get(), &SerialControl::OnComm, [&] {
         const int64_t now = monotonicNs();
         if (window.Lab_value[0]->text() == shown)
             return;

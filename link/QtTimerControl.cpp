@@ -1,4 +1,4 @@
-#include "app/QtTimerControl.h"
+#include "link/QtTimerControl.h"
 
 QtTimerControl::QtTimerControl() {
     timer.setTimerType(Qt::PreciseTimer);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TimerControl.h"
+#include "link/TimerControl.h"
 
 #include <QTimer>
 

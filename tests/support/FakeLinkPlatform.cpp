@@ -1,0 +1,7 @@
+#include "support/FakeLinkPlatform.h"
+
+std::unique_ptr<SerialControl> FakeLinkPlatform::createSerialControl() {
+    auto port = std::make_unique<FakeSerialControl>();
+    serial = port.get();
+    return port;
+}
