@@ -3,6 +3,7 @@
 #include "cli/LinkMarks.h"
 #include "cli/LogSession.h"
 #include "cli/MeterCommand.h"
+#include "cli/ServiceNotifier.h"
 #include "cli/UnattendedLog.h"
 
 // `log`: every answer into the log's files for as long as it runs; it waits for a meter that is
@@ -26,7 +27,11 @@ public:
 
 private:
     bool givesUpWithoutMeter() const override { return false; }
+    // Said on the error output and shown as the service's status.
+    void tell(const QString &line);
 
+    ServiceNotifier service;
+    QString pattern;
     UnattendedLog log;
     LogSession session{log};
     LinkMarks told;
