@@ -290,9 +290,10 @@ logger)
 
     work=$(mktemp -d)
     chmod 755 "$work"
-    simulator_pid=
+    simulator_pid= listener_pid=
     cleanup() {
         [ -z "$simulator_pid" ] || kill "$simulator_pid" 2>/dev/null || true
+        [ -z "$listener_pid" ] || kill "$listener_pid" 2>/dev/null || true
         rm -rf "$work"
     }
     trap cleanup EXIT
@@ -313,8 +314,20 @@ logger)
         -e "s|^LOGGER_CSV=\"/var/lib/$(unit_value StateDirectory)/|LOGGER_CSV=\"$work/state/|" \
         "$defaults" >"$work/settings"
     mapfile -t command < <(service_command "$work/settings")
+
+    # systemd's side of readiness and the watchdog, with a 2 s watchdog as a unit could set.
+    python3 "$(dirname "$0")/notify-listener.py" "$work/notify" "$work/notifications" 20 &
+    listener_pid=$!
+    for _ in $(seq 50); do
+        [ -S "$work/notify" ] && break
+        sleep 0.1
+    done
+    [ -S "$work/notify" ] || fail "the notification socket did not appear"
+
     day_before=$(date +%Y-%m-%d)
-    (cd "$work/state" && exec runuser -u "$user" -- "${command[@]}") >"$work/logger.out" 2>"$work/logger.err" &
+    (cd "$work/state" && exec runuser -u "$user" -- \
+        env NOTIFY_SOCKET="$work/notify" WATCHDOG_USEC=2000000 "${command[@]}") \
+        >"$work/logger.out" 2>"$work/logger.err" &
     logger_pid=$!
     sleep 6
     # The signal goes to the program as systemd would send it, not to runuser, which would end
@@ -324,6 +337,20 @@ logger)
     status=0
     wait "$logger_pid" || status=$?
     [ "$status" -eq 0 ] || fail "the logger ends on SIGTERM with status $status: $(cat "$work/logger.err")"
+    wait "$listener_pid" || true
+
+    # Ready first, naming the file; a status line when the meter answered; the watchdog kept alive
+    # every second; the stop announced. The journal hears of the meter, and of no single answer.
+    notifications=$(cat "$work/notifications")
+    [[ $(head -n 1 <<<"$notifications") == "READY=1\nSTATUS=logging to $work/state/readings-%Y-%m-%d.csv" ]] ||
+        fail "the logger did not say it was ready first: $notifications"
+    grep -qx 'STATUS=the meter answers on port 1' <<<"$notifications" ||
+        fail "the status does not say where the meter answers: $notifications"
+    pings=$(grep -cx 'WATCHDOG=1' <<<"$notifications" || true)
+    [ "$pings" -ge 4 ] || fail "$pings watchdog keep-alives in 6 s with a 2 s watchdog"
+    [ "$(tail -n 1 <<<"$notifications")" = STOPPING=1 ] || fail "the stop was not announced: $notifications"
+    [ "$(cat "$work/logger.err")" = "powerclamp-cli: the meter answers on port 1" ] ||
+        fail "the journal got: $(cat "$work/logger.err")"
 
     logs=("$work/state"/readings-*.csv)
     [ -f "${logs[0]}" ] || fail "the logger wrote no file into its folder: $(ls "$work/state")"
