@@ -192,8 +192,8 @@ service)
     # it, with the log in the service's own folder, the only one it may write.
     bash -n "$defaults" || fail "$defaults is not readable as assignments"
     for name in $(unit_value ExecStart | grep -oE '\$\{?[A-Z_]+' | tr -d '${' | LC_ALL=C sort -u); do
-        grep -B1 "^$name=" "$defaults" | head -n 1 | grep -q '^#' ||
-            fail "$defaults has no documented setting $name"
+        above=$(grep -B1 "^$name=" "$defaults") || fail "$defaults has no setting $name"
+        [[ $above == "#"* ]] || fail "$defaults has no comment on $name"
     done
     csv=$(. "$defaults" && echo "$LOGGER_CSV")
     [[ $csv == "/var/lib/$(unit_value StateDirectory)/"* ]] || fail "the log goes to $csv, outside the state folder"
@@ -252,7 +252,9 @@ package)
     calls=$(cat "$packages/calls" 2>/dev/null || true)
     [ "$(grep '^systemd-sysusers' <<<"$calls")" = "systemd-sysusers powerclamp.conf" ] ||
         fail "postinst does not make the user from powerclamp.conf: $calls"
-    dpkg-deb -c "$cli_deb" | grep -q ' \./usr/lib/sysusers\.d/powerclamp\.conf$' ||
+    # The listing is read whole: a grep that stops early would end dpkg-deb with SIGPIPE.
+    listing=$(dpkg-deb -c "$cli_deb")
+    grep -q ' \./usr/lib/sysusers\.d/powerclamp\.conf$' <<<"$listing" ||
         fail "postinst names powerclamp.conf, which the package does not install"
     ! grep -qE 'enable|start|deb-systemd' <<<"$calls" || fail "postinst enables or starts the service: $calls"
     ;;
