@@ -1,8 +1,6 @@
 #include "cli/PortsCommand.h"
 
 #include "link/LinkPlatform.h"
-#include "link/Requests.h"
-#include "link/Responses.h"
 #include "link/SerialControl.h"
 #include "link/TimerControl.h"
 
@@ -12,23 +10,6 @@ namespace {
 
 constexpr int FirstPort = 1;
 constexpr int LastPort = 16;
-
-// Whether the bytes hold the meter's answer to a link check, after anything else.
-bool holdsLinkCheckAnswer(const QByteArray &bytes) {
-    const auto *data = reinterpret_cast<const uint8_t *>(bytes.constData());
-    for (int offset = 0; offset < bytes.size();) {
-        const FrameCheck check = checkFrame(data + offset, int(bytes.size()) - offset);
-        if (check.verdict == FrameVerdict::NoFrame || check.verdict == FrameVerdict::Incomplete)
-            return false;
-        const uint8_t *frame = data + offset + check.start;
-        if (check.verdict == FrameVerdict::Verified && frame[TypeOffset] == LinkCheckAnswer &&
-            isHandledAnswer(LinkCheckAnswer, check.length) && frame[PayloadOffset] == LinkCheckFirst &&
-            frame[PayloadOffset + 1] == LinkCheckSecond)
-            return true;
-        offset += check.start + 1; // look past this frame's start byte
-    }
-    return false;
-}
 
 } // namespace
 
@@ -49,14 +30,14 @@ void PortsCommand::start() {
 }
 
 void PortsCommand::probe() {
-    answer.clear();
     port->setCommPort(int16_t(portNumber));
     if (port->setPortOpen(true) != CommNoError) {
         conclude(false, port->errorText());
         return;
     }
-    const std::optional<Request> linkCheck = buildRequest(1, LinkCheckAnswer, 0, 0, 0);
-    port->setRThreshold(1);
+    const std::optional<Request> linkCheck = buildRequest(Command::Standard, RequestType::LinkCheck, 0, 0, 0);
+    exchange.begin(linkCheck);
+    port->setRThreshold(linkCheck->answerLength);
     port->setOutput(linkCheck->frame);
     port->setInBufferCount(0);
     port->setOutBufferCount(0);
@@ -66,9 +47,23 @@ void PortsCommand::probe() {
 void PortsCommand::received() {
     if (port->CommEvent() != comEvReceive || !port->PortOpen())
         return;
-    answer += port->Input();
-    if (holdsLinkCheckAnswer(answer))
-        conclude(true, QStringLiteral("the meter answered"));
+    const int counted = port->InBufferCount();
+    const ExchangeStep step = exchange.take(port->Input(), counted);
+    switch (step.verdict) {
+    case ExchangeVerdict::NeedsMore:
+        port->setRThreshold(int16_t(step.missing));
+        return;
+    case ExchangeVerdict::NoAnswer:
+        conclude(false, QStringLiteral("no link check answer in what came back"));
+        return;
+    case ExchangeVerdict::Answer:
+        break;
+    }
+    const QByteArray &bytes = exchange.received();
+    const bool meter = bytes.at(step.answerStart + PayloadOffset) == char(LinkCheckFirst) &&
+                       bytes.at(step.answerStart + PayloadOffset + 1) == char(LinkCheckSecond);
+    conclude(meter,
+             meter ? QStringLiteral("the meter answered") : QStringLiteral("a wrong link check answer"));
 }
 
 void PortsCommand::conclude(bool answered, const QString &outcome) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliCommand.h"
+#include "link/Exchange.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -37,7 +38,7 @@ private:
     std::unique_ptr<SerialControl> port;
     std::unique_ptr<TimerControl> answerWait;
     int portNumber = 0;
-    QByteArray answer;
+    Exchange exchange;
     QStringList devices, outcomes;
     bool meterAnswered = false;
 };

@@ -1,6 +1,7 @@
 // Opening the meter's port, and finding the port the meter answers on.
 #include "link/MeterEngine.h"
 
+#include "link/Protocol.h"
 #include "link/SerialControl.h"
 #include "link/TimerControl.h"
 
@@ -43,6 +44,6 @@ void MeterEngine::Timer_findcom_Timer() {
         emit portsRefused(notice);
     ComOpen(state.ComNum);
     if (MSComm1->PortOpen())
-        SendCommand(1, 5, 0, 0, 0);
+        SendCommand(Command::Standard, RequestType::LinkCheck, 0, 0, 0);
     state.ComNum = state.ComNum >= LastPort ? FirstPort : int16_t(state.ComNum + 1);
 }

@@ -25,7 +25,7 @@ void MeterEngine::Timer_read_Timer() {
         return;
     Timer_read->setEnabled(false);
     ComOpen(state.ComNum);
-    SendCommand(1, 2, 0, 0, 0);
+    SendCommand(Command::Standard, RequestType::RecordCount, 0, 0, 0);
 }
 
 bool MeterEngine::LineQuiet() {
@@ -35,8 +35,7 @@ bool MeterEngine::LineQuiet() {
 }
 
 void MeterEngine::RecordCountHandle(int frameLength) {
-    if (const std::optional<int16_t> total = downloadRecordCount(state.RxFrame.data(), frameLength))
-        state.RecordTotal = *total;
+    state.RecordTotal = downloadRecordCount(state.RxFrame.data(), frameLength);
     // A count answer starts the download afresh, so block numbers count from record 0.
     state.RecordBlocks = 0;
     emit recordCount(state.RecordTotal);
@@ -68,7 +67,7 @@ void MeterEngine::RequestRecordBlock() {
     const int16_t start = int16_t(state.RecordBlocks * RecordsPerBlock);
     const int16_t count = std::min<int16_t>(RecordsPerBlock, int16_t(state.RecordTotal - start));
     ComOpen(state.ComNum);
-    SendCommand(1, 1, start, count, 0);
+    SendCommand(Command::Standard, RequestType::Records, start, count, 0);
 }
 
 void MeterEngine::DownloadEnd() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/Exchange.h"
 #include "link/LinkState.h"
 #include "link/RefusedPorts.h"
 #include "measure/ShownReadings.h"
@@ -92,10 +93,6 @@ signals:
     void portsRefused(const QString &notice);
 
 private:
-    // Whether the bytes just taken hold the start of an answer whose rest is still on its
-    // way: they are then kept and the wait goes on. Counts in the bytes that came while they
-    // were taken when those complete the answer.
-    bool AwaitAnswerRest(int &counted);
     void RecordCountHandle(int frameLength);
     void RecordBlockHandle(int frameLength, int16_t recordsAsked);
     void RequestRecordBlock();
@@ -105,15 +102,8 @@ private:
     // Whether the line has been quiet long enough since a time-out for a download to start.
     bool LineQuiet();
 
-    // The answer the outstanding request waits for: only a frame of its type is taken as an
-    // answer. Type 0 when nothing is awaited.
-    struct AwaitedAnswer {
-        uint8_t type = 0;
-        int16_t records = 0; // records asked for by a block request
-    };
-    AwaitedAnswer awaitedAnswer;
-    // Bytes of an answer taken before its rest arrived.
-    QByteArray answerPiece;
+    // The outstanding request and the bytes taken for its answer.
+    Exchange exchange;
     bool downloadUnderWay = false;
     // Since a time-out the meter may still send the answer it owed: the moment of the time-out
     // or of the last bytes heard since. Empty once the line has been quiet for QuietMs.

@@ -2,6 +2,7 @@
 #include "link/MeterEngine.h"
 
 #include "link/LinkPlatform.h"
+#include "link/Protocol.h"
 #include "link/TimerControl.h"
 
 void MeterEngine::Timer_real_Timer() {
@@ -9,14 +10,15 @@ void MeterEngine::Timer_real_Timer() {
         return;
     ComOpen(state.ComNum);
     // The Record view only keeps the link alive; readings are asked for where they are shown.
-    SendCommand(1, state.RealtimeView ? 6 : 5, 0, 0, 0);
+    const uint8_t request = state.RealtimeView ? RequestType::Realtime : RequestType::LinkCheck;
+    SendCommand(Command::Standard, request, 0, 0, 0);
 }
 
 void MeterEngine::Timer_timeout_Timer() {
     Timer_timeout->setEnabled(false);
     state.LinkStatus = LinkTimedOut;
     // The request's answer is no longer awaited: one that comes late is not taken.
-    awaitedAnswer = {};
+    exchange.expire();
     unsettledSince = platform.monotonicMs();
     emit linkLost();
     Timer_real->setEnabled(true);

@@ -8,10 +8,19 @@ QtSerialControl::QtSerialControl(PortNumbering &ports) : ports(ports) {
     connect(&port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         // An unplugged adapter (a pty whose other side closed reports a read error, over and over):
         // let go of the dead handle so the next open finds the device anew.
-        if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && port.isOpen()) {
-            lastErrorText = port.portName() + QStringLiteral(": ") + port.errorString();
-            port.close();
+        if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || !port.isOpen())
+            return;
+        lastErrorText = port.portName() + QStringLiteral(": ") + port.errorString();
+        // Bytes read before the device went, short of the threshold (an answer shorter than the
+        // one awaited, or its first pieces), are handed on to be judged before the port is let go.
+        const int opensBefore = opens;
+        if (port.bytesAvailable() > 0) {
+            commEvent = comEvReceive;
+            emit OnComm();
         }
+        // The receive handler may have closed the port already, or opened it anew.
+        if (port.isOpen() && opens == opensBefore)
+            port.close();
     });
 }
 
@@ -48,6 +57,7 @@ CommError QtSerialControl::setPortOpen(bool open) {
     port.setStopBits(QSerialPort::OneStop);
     port.setFlowControl(QSerialPort::NoFlowControl);
     if (port.open(QIODevice::ReadWrite)) {
+        ++opens;
         lastErrorText = device;
         return CommNoError;
     }

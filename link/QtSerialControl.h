@@ -35,4 +35,5 @@ private:
     int16_t threshold = 0;
     int commEvent = 0;
     QString lastErrorText;
+    int opens = 0; // successful opens so far
 };

@@ -2,70 +2,33 @@
 
 #include <algorithm>
 
-namespace {
-
-int startOf(const uint8_t *bytes, int count) {
-    return int(std::find(bytes, bytes + count, ResponseStart) - bytes);
-}
-
-} // namespace
-
 FrameCheck checkFrame(const uint8_t *bytes, int count) {
-    const int start = startOf(bytes, count);
+    const int start = int(std::find(bytes, bytes + count, ResponseStart) - bytes);
     const int available = count - start;
-    if (available < AnswerOverhead)
-        return {FrameVerdict::NoFrame, start, 0};
+    if (available == 0)
+        return {FrameVerdict::NoFrame, start, 0, 0};
+    // Until the length byte is in, the frame is at least as long as the shortest one.
+    if (available <= LengthOffset)
+        return {FrameVerdict::Incomplete, start, 0, FrameOverhead - available};
     const uint8_t *frame = bytes + start;
     const int length = frameLengthFromByte(frame[LengthOffset]);
+    if (!isFrameLength(length))
+        return {FrameVerdict::BadLength, start, length, 0};
     if (length > available)
-        return {FrameVerdict::Incomplete, start, 0};
-    if (length < AnswerOverhead || length > RxFrameSize)
-        return {FrameVerdict::BadLength, start, length};
+        return {FrameVerdict::Incomplete, start, length, length - available};
     if (frame[StatusOffset] != 0)
-        return {FrameVerdict::BadStatus, start, length};
+        return {FrameVerdict::BadStatus, start, length, 0};
     if (frameChecksum(frame, length - 1) != frame[length - 1])
-        return {FrameVerdict::BadChecksum, start, length};
-    return {FrameVerdict::Verified, start, length};
-}
-
-int bytesStillAwaited(const uint8_t *bytes, int count) {
-    const int start = startOf(bytes, count);
-    const int available = count - start;
-    if (available <= LengthOffset)
-        return 0;
-    const int length = frameLengthFromByte(bytes[start + LengthOffset]);
-    if (length < AnswerOverhead || length > RxFrameSize || length <= available)
-        return 0;
-    return length - available;
-}
-
-bool isHandledAnswer(uint8_t type, int length) {
-    switch (type) {
-    case RecordBlockAnswer:
-        return (length - AnswerOverhead) % RecordSize == 0 && length >= shortestHandledAnswer(type) &&
-               length <= recordBlockAnswerLength(RecordsPerBlock);
-    case RecordCountAnswer:
-    case ValueAnswer:
-    case ParameterAnswer:
-    case LinkCheckAnswer:
-    case RealtimeAnswer:
-        return length >= shortestHandledAnswer(type);
-    default:
-        return false;
-    }
+        return {FrameVerdict::BadChecksum, start, length, 0};
+    return {FrameVerdict::Verified, start, length, 0};
 }
 
 int recordsInBlock(int length) {
-    return (length - AnswerOverhead) / RecordSize;
+    return (length - FrameOverhead) / RecordSize;
 }
 
-std::optional<int16_t> downloadRecordCount(const uint8_t *frame, int length) {
-    int reported = 0;
-    if (length == OneByteAnswerLength)
-        reported = frame[PayloadOffset];
-    else if (length == TwoByteAnswerLength)
-        reported = frame[PayloadOffset + 1] * 256 + frame[PayloadOffset];
-    else
-        return std::nullopt;
-    return int16_t(std::min<int>(reported, MaxDownloadRecords));
+int16_t downloadRecordCount(const uint8_t *frame, int length) {
+    const int reported = length == FrameOverhead + 1 ? frame[PayloadOffset]
+                                                     : frame[PayloadOffset + 1] * 256 + frame[PayloadOffset];
+    return int16_t(std::min(reported, int(MaxDownloadRecords)));
 }

@@ -14,9 +14,8 @@ void MeterEngine::SendCommand(uint8_t command, uint8_t type, int16_t start, int1
         // after the receive side has been emptied, so even an instant answer is kept.
         MSComm1->setOutput(request->frame);
     }
-    // A new request replaces the expectation of the previous one.
-    awaitedAnswer = request ? AwaitedAnswer{type, request->records} : AwaitedAnswer{};
-    answerPiece.clear();
+    // A new request replaces the wait for the previous one's answer.
+    exchange.begin(request);
     state.LinkStatus = LinkAwaiting;
     MSComm1->setInBufferCount(0);
     MSComm1->setOutBufferCount(0);

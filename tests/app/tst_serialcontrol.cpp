@@ -35,6 +35,8 @@ private slots:
     void requestArrivesIntactEveryTime();
     void emptyingReceiveSideDropsStaleBytes();
     void vanishedDeviceClosesThePort();
+    void bytesBeforeTheHangUpAreHandedOn_data();
+    void bytesBeforeTheHangUpAreHandedOn();
 };
 
 void SerialControlTest::openOutcomes() {
@@ -112,6 +114,37 @@ void SerialControlTest::vanishedDeviceClosesThePort() {
     QTRY_VERIFY_WITH_TIMEOUT(!port.control.PortOpen(), 2000);
     QVERIFY(port.control.Input().isEmpty());
     QCOMPARE(port.control.setPortOpen(true), CommInvalidPort); // the device is gone
+}
+
+void SerialControlTest::bytesBeforeTheHangUpAreHandedOn_data() {
+    QTest::addColumn<int>("threshold");
+    QTest::newRow("short of the threshold") << 110;
+    QTest::newRow("at the threshold") << 102;
+}
+
+// An adapter pulled out after the meter's last byte: what the port had read is handed on while
+// the port is still open, once, and then the port is let go.
+void SerialControlTest::bytesBeforeTheHangUpAreHandedOn() {
+    QFETCH(int, threshold);
+    OpenPort port;
+    QCOMPARE(port.control.setPortOpen(true), CommNoError);
+    port.control.setRThreshold(int16_t(threshold));
+    QByteArray handedOn;
+    QList<bool> openAtEvents;
+    QObject::connect(&port.control, &SerialControl::OnComm, [&] {
+        openAtEvents << port.control.PortOpen();
+        handedOn += port.control.Input();
+    });
+    const QByteArray answer(102, '\x5A');
+    port.device.write(answer);
+    // The port reads the bytes (a hang-up within microseconds of them would make the system
+    // throw them away unread, which no reader can help).
+    QTest::qWait(100);
+    port.device.unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(!port.control.PortOpen(), 2000);
+    QCOMPARE(handedOn, answer);
+    QCOMPARE(openAtEvents, QList<bool>({true}));
+    QCOMPARE(port.control.setPortOpen(true), CommInvalidPort);
 }
 
 QTEST_MAIN(SerialControlTest)

@@ -78,6 +78,10 @@ private slots:
     void wrongFrameEndsDownloadByTimeout();
     void unaskedCountStartsNothing_data();
     void unaskedCountStartsNothing();
+    void unreadableCountIsNoAnswer_data();
+    void unreadableCountIsNoAnswer();
+    void framesAheadOfEveryAnswer_data();
+    void framesAheadOfEveryAnswer();
     void readBeforeFoundTick();
 };
 
@@ -316,6 +320,91 @@ void DownloadTest::unaskedCountStartsNothing() {
     download.platform.clock.advance(10);
     QVERIFY(!form.engine.Timer_timeout->Enabled());
     QCOMPARE(int(form.engine.state.LinkStatus), int(LinkVerified));
+}
+
+void DownloadTest::unreadableCountIsNoAnswer_data() {
+    QTest::addColumn<int>("earlierRecords"); // downloaded by a Read before; 0: none
+    QTest::addColumn<QByteArray>("count");
+
+    // Count frames of three bytes: the meter holds 7, and then 2.
+    QTest::newRow("first Read, 7 records") << 0 << QByteArray::fromHex("B15A00070207000000");
+    QTest::newRow("after a download of 7, 2 records") << 7 << QByteArray::fromHex("B15A00070202000000");
+}
+
+// A count answer of a length that carries no count is no answer: the time-out ends the
+// download, with no message and no record asked for, and the next Read brings the records.
+void DownloadTest::unreadableCountIsNoAnswer() {
+    QFETCH(int, earlierRecords);
+    QFETCH(QByteArray, count);
+    QByteArray frame = count;
+    frame.back() = char(frameChecksum(reinterpret_cast<const uint8_t *>(frame.constData()), 8));
+    Download download(7, false);
+    QVERIFY(download.start());
+    if (earlierRecords > 0) {
+        QVERIFY(download.runToEnd());
+        download.meter.recordCount = 2;
+        download.form.Button_read_Click();
+    }
+    const size_t recordRequestsBefore = download.meter.recordRequests().size();
+    int64_t countAskedAt = -1;
+    download.meter.wrongAnswer = [&](const QByteArray &request) -> std::optional<QByteArray> {
+        if (request[4] != char(2))
+            return std::nullopt;
+        countAskedAt = download.platform.clock.now();
+        return frame;
+    };
+    QVERIFY(download.runToEnd());
+
+    Form1 &form = download.form;
+    QVERIFY(download.platform.messages.empty());
+    QCOMPARE(download.meter.recordRequests().size(), recordRequestsBefore);
+    QCOMPARE(download.platform.clock.now() - countAskedAt, int64_t(2500));
+    QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
+    QCOMPARE(form.DataGrid->Rows(), 2 * std::max(earlierRecords, 1));
+    verifyCommandsRestored(form);
+
+    download.meter.wrongAnswer = nullptr;
+    form.Button_read_Click();
+    QVERIFY(download.runToEnd());
+    const int held = download.meter.recordCount;
+    QCOMPARE(download.recordNumber(held - 1), QStringLiteral("NO.%1").arg(held));
+    QCOMPARE(download.meter.recordRequests().back().first + download.meter.recordRequests().back().second,
+             held);
+    QVERIFY(download.platform.messages.empty());
+}
+
+void DownloadTest::framesAheadOfEveryAnswer_data() {
+    QTest::addColumn<QByteArray>("ahead");
+
+    const QByteArray notice = ScriptedMeter::frame(0xF1, QByteArray::fromHex("0102"));
+    QByteArray badChecksum = notice;
+    badChecksum.back() = char(badChecksum.back() ^ 0x5A);
+    QTest::newRow("the meter's notice") << notice;
+    QTest::newRow("a frame nobody asked for") << ScriptedMeter::frame(3, QByteArray::fromHex("2A"));
+    QTest::newRow("a frame with a bad checksum") << badChecksum;
+}
+
+// The meter puts a frame ahead of the count and of every block, in the same burst: the
+// download still brings every record.
+void DownloadTest::framesAheadOfEveryAnswer() {
+    QFETCH(QByteArray, ahead);
+    Download download(7, true);
+    ScriptedMeter &meter = download.meter;
+    meter.wrongAnswer = [&meter, ahead](const QByteArray &request) -> std::optional<QByteArray> {
+        if (request[4] != char(1) && request[4] != char(2))
+            return std::nullopt;
+        return ahead + meter.answerTo(request);
+    };
+    QVERIFY(download.start());
+    QVERIFY(download.runToEnd());
+
+    for (int record = 0; record < 7; ++record) {
+        QCOMPARE(download.recordNumber(record), QStringLiteral("NO.%1").arg(record + 1));
+        QCOMPARE(download.recordValue(record), storedTime(record));
+    }
+    verifyCommandsRestored(download.form);
+    QVERIFY(download.platform.messages.empty());
+    QCOMPARE(download.form.Lab_rtsta->text(), QStringLiteral("Connected"));
 }
 
 // Read in the Record view after the meter answered the link check and before the tick that

@@ -21,7 +21,7 @@ QByteArray realtimeAnswer() {
 
 } // namespace
 
-class Exchange : public QObject {
+class ExchangeTest : public QObject {
     Q_OBJECT
 private slots:
     void sendOrder();
@@ -35,6 +35,8 @@ private slots:
     void answerInPieces();
     void onlyTheAwaitedAnswer_data();
     void onlyTheAwaitedAnswer();
+    void answerAfterOtherBytes_data();
+    void answerAfterOtherBytes();
     void bytesArrivingDuringInput_data();
     void bytesArrivingDuringInput();
     void otherEventsIgnored();
@@ -42,7 +44,7 @@ private slots:
     void garbageAnswersKeepStateInRange();
 };
 
-void Exchange::sendOrder() {
+void ExchangeTest::sendOrder() {
     LinkFixture link(1);
     link.form.engine.ComOpen(1);
     link.form.engine.Timer_timeout->setEnabled(false);
@@ -60,13 +62,13 @@ void Exchange::sendOrder() {
              link.platform.clock.now() + 2500);
 }
 
-void Exchange::typeWithoutFrame_data() {
+void ExchangeTest::typeWithoutFrame_data() {
     QTest::addColumn<int>("type");
     QTest::newRow("type 0") << 0;
     QTest::newRow("type 7") << 7;
 }
 
-void Exchange::typeWithoutFrame() {
+void ExchangeTest::typeWithoutFrame() {
     QFETCH(int, type);
     LinkFixture link(1);
     link.meter.fault = ScriptedMeter::Fault::Silent;
@@ -85,7 +87,7 @@ void Exchange::typeWithoutFrame() {
     QCOMPARE(link.meter.heard.size(), size_t(1));
 }
 
-void Exchange::sendingDiscardsPartialAnswer() {
+void ExchangeTest::sendingDiscardsPartialAnswer() {
     LinkFixture link(1);
     link.meter.fault = ScriptedMeter::Fault::Silent;
     link.form.engine.ComOpen(1);
@@ -98,7 +100,7 @@ void Exchange::sendingDiscardsPartialAnswer() {
 
 // A meter that answers while the request is still being handed over (a simulator on a
 // pseudo-terminal does) must be heard: its answer is not thrown away with stale input.
-void Exchange::instantAnswerIsHeard() {
+void ExchangeTest::instantAnswerIsHeard() {
     LinkFixture link(1);
     link.meter.answerDelayMs = 0;
     QVERIFY(link.findMeter());
@@ -108,7 +110,7 @@ void Exchange::instantAnswerIsHeard() {
     QVERIFY(link.form.Lab_value[0]->text() != InitialValue);
 }
 
-void Exchange::answer_data() {
+void ExchangeTest::answer_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("linkStatus");
     QTest::addColumn<bool>("timeoutStopped");
@@ -129,6 +131,7 @@ void Exchange::answer_data() {
     QTest::newRow("no start byte") << QByteArray(40, '\0') << 1 << false << false << 0;
     QTest::newRow("longer than RxFrame")
         << ScriptedMeter::frame(6, QByteArray(116, '\x20')) << 1 << false << false << 0;
+    QTest::newRow("255 bytes holding it") << QByteArray(217, '\x20') + good << 2 << true << true << 0;
     QTest::newRow("more than 255 bytes") << good + QByteArray(230, '\x20') << 1 << false << false << 0;
     QTest::newRow("realtime too short")
         << ScriptedMeter::frame(6, QByteArray(20, '\x20')) + QByteArray(12, '\0') << 2 << false << false << 0;
@@ -144,7 +147,7 @@ void Exchange::answer_data() {
         << ScriptedMeter::frame(1, ScriptedMeter::record(0)) << 2 << false << false << 0;
 }
 
-void Exchange::answer() {
+void ExchangeTest::answer() {
     QFETCH(QByteArray, bytes);
     QFETCH(int, linkStatus);
     QFETCH(bool, timeoutStopped);
@@ -173,7 +176,7 @@ void Exchange::answer() {
     QCOMPARE(form.Lab_rtsta->text(), QString::fromLatin1(timeoutStopped ? "Connected" : "Unconnected"));
 }
 
-void Exchange::answerInPieces_data() {
+void ExchangeTest::answerInPieces_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QList<int>>("pieces"); // sizes of the receive events, the last one taking the rest
     QTest::addColumn<bool>("handled");
@@ -185,6 +188,7 @@ void Exchange::answerInPieces_data() {
     QTest::newRow("realtime in USB packets") << good << QList<int>{15, 16} << true;
     QTest::newRow("noise, then the frame in pieces")
         << QByteArray::fromHex("00FF13") + good << QList<int>{9, 20} << true;
+    QTest::newRow("length byte in the second piece") << good << QList<int>{3, 2} << true;
     QTest::newRow("length past data, no rest comes") << lengthPastData << QList<int>{} << false;
     // The first 20 bytes only: a length byte without a frame start holds nothing to wait for.
     QTest::newRow("piece without start byte") << good.mid(1) << QList<int>{20} << false;
@@ -194,7 +198,7 @@ void Exchange::answerInPieces_data() {
 
 // A receive event that takes the start of an answer whose length byte announces more keeps
 // it and waits for the rest, at a threshold of the bytes still missing.
-void Exchange::answerInPieces() {
+void ExchangeTest::answerInPieces() {
     QFETCH(QByteArray, bytes);
     QFETCH(QList<int>, pieces);
     QFETCH(bool, handled);
@@ -229,7 +233,7 @@ void Exchange::answerInPieces() {
     QCOMPARE(int(form.engine.state.LinkStatus), int(handled ? LinkVerified : LinkTimedOut));
 }
 
-void Exchange::onlyTheAwaitedAnswer_data() {
+void ExchangeTest::onlyTheAwaitedAnswer_data() {
     QTest::addColumn<int>("requestType");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("taken");
@@ -253,7 +257,7 @@ void Exchange::onlyTheAwaitedAnswer_data() {
         << 2 << ScriptedMeter::frame(1, ScriptedMeter::record(0)) << false;
 }
 
-void Exchange::onlyTheAwaitedAnswer() {
+void ExchangeTest::onlyTheAwaitedAnswer() {
     QFETCH(int, requestType);
     QFETCH(QByteArray, bytes);
     QFETCH(bool, taken);
@@ -274,9 +278,10 @@ void Exchange::onlyTheAwaitedAnswer() {
     QVERIFY(form.Progress_read->isHidden());
 }
 
-void Exchange::bytesArrivingDuringInput_data() {
+void ExchangeTest::bytesArrivingDuringInput_data() {
     QTest::addColumn<QByteArray>("counted");
     QTest::addColumn<QByteArray>("late");
+    QTest::addColumn<QByteArray>("rest"); // delivered afterwards
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<int>("examined");
 
@@ -284,19 +289,24 @@ void Exchange::bytesArrivingDuringInput_data() {
     const QByteArray noise = QByteArray::fromHex("0013A1FF00");
     // The counted bytes announce the rest, and it came while they were taken.
     QTest::newRow("frame's tail arrives late")
-        << noise + good.left(good.size() - noise.size()) << good.right(noise.size()) << true
+        << noise + good.left(good.size() - noise.size()) << good.right(noise.size()) << QByteArray() << true
         << int(noise.size() + good.size());
+    // The wait for the rest counts the bytes that came late.
+    QTest::newRow("frame's middle arrives late")
+        << noise + noise + good.left(28) << good.mid(28, 5) << good.mid(33) << true
+        << int(2 * noise.size() + good.size());
     QTest::newRow("whole frame arrives late")
-        << QByteArray(good.size(), '\0') << good << false << int(good.size());
+        << QByteArray(good.size(), '\0') << good << QByteArray() << false << int(good.size());
     QTest::newRow("bytes after the frame arrive late")
-        << good << QByteArray::fromHex("B1005A") << true << int(good.size());
+        << good << QByteArray::fromHex("B1005A") << QByteArray() << true << int(good.size());
 }
 
 // Input hands over bytes that came after InBufferCount was read; they are looked at only
 // when the counted ones hold the start of a frame that they complete.
-void Exchange::bytesArrivingDuringInput() {
+void ExchangeTest::bytesArrivingDuringInput() {
     QFETCH(QByteArray, counted);
     QFETCH(QByteArray, late);
+    QFETCH(QByteArray, rest);
     QFETCH(bool, accepted);
     QFETCH(int, examined);
     LinkFixture link(1);
@@ -307,15 +317,61 @@ void Exchange::bytesArrivingDuringInput() {
     link.serial.arrivingDuringInput = late;
 
     link.serial.deliver(counted);
+    if (!rest.isEmpty()) {
+        QVERIFY(link.serial.PortOpen());
+        QCOMPARE(link.serial.threshold, int16_t(rest.size()));
+        link.serial.deliver(rest);
+    }
     QCOMPARE(int(form.engine.state.RxCount), examined);
-    QCOMPARE(form.engine.state.RxBuf, counted + late);
+    QCOMPARE(form.engine.state.RxBuf, counted + late + rest);
     QVERIFY(!link.serial.PortOpen());
     QCOMPARE(int(form.engine.state.LinkStatus), int(accepted ? LinkVerified : LinkAwaiting));
     QCOMPARE(form.engine.Timer_timeout->Enabled(), !accepted);
     QCOMPARE(form.Lab_value[0]->text() != InitialValue, accepted);
 }
 
-void Exchange::otherEventsIgnored() {
+void ExchangeTest::answerAfterOtherBytes_data() {
+    QTest::addColumn<QByteArray>("ahead");
+    QTest::addColumn<bool>("pacedLine");
+
+    const QByteArray notice = ScriptedMeter::frame(0xF1, QByteArray::fromHex("0102"));
+    QByteArray badChecksum = notice;
+    badChecksum.back() = char(badChecksum.back() ^ 0x5A);
+    QTest::newRow("the meter's notice") << notice << false;
+    QTest::newRow("a frame nobody asked for") << ScriptedMeter::frame(3, QByteArray::fromHex("2A")) << false;
+    QTest::newRow("a frame with a bad checksum") << badChecksum << false;
+    // The receive event comes with the answer's start byte in and its length byte still on the line.
+    QTest::newRow("noise up to the event, paced line") << QByteArray(36, '\0') << true;
+}
+
+// Bytes ahead of every realtime answer, in the same burst: each answer is still found and shown.
+void ExchangeTest::answerAfterOtherBytes() {
+    QFETCH(QByteArray, ahead);
+    QFETCH(bool, pacedLine);
+    LinkFixture link(1);
+    QVERIFY(link.findMeter());
+    if (pacedLine)
+        link.meter.fault = ScriptedMeter::Fault::Paced;
+    ScriptedMeter &meter = link.meter;
+    meter.wrongAnswer = [&meter, ahead](const QByteArray &request) -> std::optional<QByteArray> {
+        if (request[4] != char(6))
+            return std::nullopt;
+        return ahead + meter.answerTo(request);
+    };
+
+    Form1 &form = link.form;
+    for (int poll = 0; poll < 4; ++poll) {
+        form.Lab_value[0]->setText(QString());
+        QVERIFY(link.advanceToNextRequest());
+        link.platform.clock.advance(100);
+        QVERIFY2(!form.Lab_value[0]->text().isEmpty(), qPrintable(QString::number(poll)));
+        QCOMPARE(int(form.engine.state.LinkStatus), int(LinkVerified));
+        QVERIFY(!form.engine.Timer_timeout->Enabled());
+    }
+    QCOMPARE(form.Lab_rtsta->text(), QStringLiteral("Connected"));
+}
+
+void ExchangeTest::otherEventsIgnored() {
     LinkFixture link(1);
     link.form.engine.ComOpen(1);
     link.serial.raiseEvent(3, realtimeAnswer());
@@ -324,7 +380,7 @@ void Exchange::otherEventsIgnored() {
     QCOMPARE(link.form.Lab_rtsta->text(), QStringLiteral("Unconnected"));
 }
 
-void Exchange::anyEventCompletesBeforeFirstRequest() {
+void ExchangeTest::anyEventCompletesBeforeFirstRequest() {
     LinkFixture link(1);
     link.form.engine.ComOpen(1);
     link.serial.raiseEvent(comEvReceive, QByteArray(1, '\0'));
@@ -334,7 +390,7 @@ void Exchange::anyEventCompletesBeforeFirstRequest() {
 
 // Frames that pass the checksum but carry anything at all, answering any request, in the
 // middle of downloads the meter's own counts start: the form state stays in its ranges.
-void Exchange::garbageAnswersKeepStateInRange() {
+void ExchangeTest::garbageAnswersKeepStateInRange() {
     LinkFixture link(1);
     link.meter.fault = ScriptedMeter::Fault::Silent;
     Form1 &form = link.form;
@@ -367,5 +423,5 @@ void Exchange::garbageAnswersKeepStateInRange() {
     }
 }
 
-QTEST_MAIN(Exchange)
+QTEST_MAIN(ExchangeTest)
 #include "tst_link_exchange.moc"
