@@ -152,8 +152,8 @@ void CliCommandLineTest::unusable_data() {
     QTest::newRow("bad port") << QStringList{"watch", "--port", "17=/dev/ttyUSB0"}
                               << "port number '17' is not one of 1 to 16"
                               << "powerclamp-cli watch --help";
-    QTest::newRow("one device, two ports") << QStringList{"ports", "--port", "1=/tmp/m", "--port", "2=/tmp/m"}
-                                           << "/tmp/m is given two port numbers, 1 and 2"
+    QTest::newRow("one port, two devices") << QStringList{"ports", "--port", "1=/tmp/m", "--port", "1=/tmp/n"}
+                                           << "port 1 is given two devices, /tmp/m and /tmp/n"
                                            << "powerclamp-cli ports --help";
     QTest::newRow("download without output") << QStringList{"download"} << "download needs --output FILE"
                                              << "powerclamp-cli download --help";

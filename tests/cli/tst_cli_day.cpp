@@ -37,15 +37,15 @@ struct NumberingMeter {
     void heard(const QByteArray &request) {
         const uint8_t type = uint8_t(request.at(TypeOffset));
         QByteArray payload;
-        if (type == LinkCheckAnswer)
+        if (type == RequestType::LinkCheck)
             payload = QByteArray::fromHex("55AA");
-        else if (type != RealtimeAnswer)
+        else if (type != RequestType::Realtime)
             return;
         platform.clock.callAfter(5, [this, type, payload] {
             FakeSerialControl *serial = platform.serial;
             if (!serial->PortOpen() || serial->CommPort() != port)
                 return; // the answer finds no listener
-            if (type == LinkCheckAnswer) {
+            if (type == RequestType::LinkCheck) {
                 serial->deliver(ScriptedMeter::frame(type, payload));
                 return;
             }
@@ -109,7 +109,8 @@ void LogDayTest::aDayWithUnplugsAndWriteFailures() {
         const int64_t at = (2 * spell + 1) * DayMs / (2 * WriteFailureSpells + 1) + 1000;
         // No room beyond the file the log writes now, today's.
         platform.clock.callAfter(at, [&diskFull, files] {
-            const QFileInfoList today = QDir(files).entryInfoList({"readings-*.csv"}, QDir::Files, QDir::Name);
+            const QFileInfoList today =
+                QDir(files).entryInfoList({"readings-*.csv"}, QDir::Files, QDir::Name);
             diskFull.emplace(long(today.constLast().size()));
         });
         platform.clock.callAfter(at + SpellMs, [&diskFull] { diskFull.reset(); });

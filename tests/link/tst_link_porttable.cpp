@@ -156,12 +156,10 @@ void PortTableTest::givenDevicesMerge_data() {
     QTest::newRow("the command line wins a number")
         << PortDevices{{4, "/tmp/cli"}} << PortDevices{{4, "/tmp/env"}, {5, "/tmp/env5"}}
         << PortDevices{{4, "/tmp/cli"}, {5, "/tmp/env5"}};
-    QTest::newRow("the command line wins a device")
-        << PortDevices{{1, "/dev/ttyUSB0"}} << PortDevices{{3, "/dev/ttyUSB0"}}
-        << PortDevices{{1, "/dev/ttyUSB0"}};
-    QTest::newRow("a device in two variables keeps the lower number")
-        << PortDevices{} << PortDevices{{2, "/dev/ttyUSB0"}, {9, "/dev/ttyUSB0"}}
-        << PortDevices{{2, "/dev/ttyUSB0"}};
+    // Pointing the ports one does not want at one path that leads nowhere is common.
+    QTest::newRow("one path for several ports")
+        << PortDevices{{1, "/tmp/meter"}} << PortDevices{{2, "/nonexistent"}, {3, "/nonexistent"}}
+        << PortDevices{{1, "/tmp/meter"}, {2, "/nonexistent"}, {3, "/nonexistent"}};
 }
 
 void PortTableTest::givenDevicesMerge() {

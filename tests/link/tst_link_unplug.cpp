@@ -1,6 +1,7 @@
 // The engine on a real serial port (a pseudo-terminal) whose device goes away right after the
 // meter's answer to a block request: the records that answer carried are kept.
 #include "link/MeterEngine.h"
+#include "link/PortNames.h"
 #include "link/QtLinkPlatform.h"
 #include "link/TimerControl.h"
 #include "support/PseudoTerminal.h"
@@ -95,9 +96,14 @@ void UnplugTest::recordsOfTheLastAnswerKept() {
     QFETCH(int, blockRecords);
     PseudoTerminal device;
     QVERIFY(device.isValid());
-    qputenv("POWERCLAMP_COM1", QFile::encodeName(device.portPath()));
+    // Port 1 is the device; every other port a discovery could reach leads nowhere.
+    PortDevices ports{{1, device.portPath()}};
+    for (int port = 2; port <= 16; ++port)
+        ports[port] = QStringLiteral("/nonexistent/powerclamp-test");
+    PortNumbering numbering(
+        ports, [] { return QStringList(); }, [] { return int64_t(0); });
     UnpluggedMeter meter(device, blockRecords, 50);
-    QtLinkPlatform platform;
+    QtLinkPlatform platform(numbering);
     MeterEngine engine(platform);
     QStringList shown;
     QObject::connect(
