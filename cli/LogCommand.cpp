@@ -4,6 +4,8 @@
 #include "link/TimerControl.h"
 #include "publish/ReadingsPublisher.h"
 
+#include <QStringList>
+
 namespace {
 constexpr int RetryIntervalMs = 1500;
 }
@@ -18,14 +20,14 @@ struct LogCommand::CsvLog {
 
 LogCommand::LogCommand(LinkPlatform &platform, const Console &console, const QString &csvPattern,
                        std::optional<PublishSettings> publish, size_t pendingBound)
-    : MeterCommand(platform, console), retry(platform.createTimer()) {
+    : MeterCommand(platform, console), csvPattern(csvPattern), retry(platform.createTimer()) {
     if (!csvPattern.isEmpty())
         csv = std::make_unique<CsvLog>(
-            csvPattern, [this](const QString &line) { this->console.say(line); }, pendingBound);
+            csvPattern, [this](const QString &line) { tell(line); }, pendingBound);
     if (publish) {
         publisher = std::make_unique<ReadingsPublisher>(std::move(*publish));
         connect(publisher.get(), &ReadingsPublisher::notice, this,
-                [this](const QString &text) { this->console.say(text); });
+                [this](const QString &text) { tell(text); });
         // Bytes heard while ports are probed may come from another device: only the meter's count.
         connect(&engine, &MeterEngine::linkConnected, this, [this] {
             if (engine.meterFound())
@@ -38,7 +40,7 @@ LogCommand::LogCommand(LinkPlatform &platform, const Console &console, const QSt
         retryWhilePending();
     });
     connect(&engine, &MeterEngine::discoveryEnded, this,
-            [this] { this->console.say(QStringLiteral("the meter answers on port %1").arg(engine.port())); });
+            [this] { tell(QStringLiteral("the meter answers on port %1").arg(engine.port())); });
     connect(&engine, &MeterEngine::realtimeReadings, this, &LogCommand::takeAnswer);
     connect(&engine, &MeterEngine::linkLost, this, &LogCommand::takeLinkLost);
 }
@@ -51,7 +53,7 @@ const UnattendedLog *LogCommand::unattendedLog() const {
 
 void LogCommand::takeAnswer(const ShownBlocks &blocks) {
     if (told.answerRegains())
-        console.say(QStringLiteral("the meter answers again"));
+        tell(QStringLiteral("the meter answers again"));
     const QDateTime time = platform.currentDateTime();
     const std::vector<ShownReading> readings = presentReadings(blocks);
     // The network's copy first: it is only handed to the publisher's thread, while the CSV's
@@ -66,7 +68,7 @@ void LogCommand::takeAnswer(const ShownBlocks &blocks) {
 
 void LogCommand::takeLinkLost() {
     if (told.lossIsNews())
-        console.say(QStringLiteral("the meter stopped answering"));
+        tell(QStringLiteral("the meter stopped answering"));
     // Each loss is a request the meter left unanswered; while ports are probed, one is no news.
     if (publisher && engine.meterFound()) {
         publisher->takeTimeout();
@@ -106,12 +108,29 @@ void LogCommand::start() {
         return;
     }
     MeterCommand::start();
+    // Ready as soon as it logs: the meter may come much later.
+    service.ready(outputsText());
+}
+
+QString LogCommand::outputsText() const {
+    QStringList outputs;
+    if (csv)
+        outputs << QStringLiteral("logging to %1").arg(csvPattern);
+    if (publisher)
+        outputs << QStringLiteral("publishing readings");
+    return outputs.join(QStringLiteral(", "));
+}
+
+void LogCommand::tell(const QString &line) {
+    console.say(line);
+    service.status(line);
 }
 
 void LogCommand::end() {
     if (ending)
         return;
     ending = true;
+    service.stopping();
     stopLink();
     if (csv) {
         retry->setEnabled(false);

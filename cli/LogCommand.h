@@ -3,6 +3,7 @@
 #include "cli/LinkMarks.h"
 #include "cli/LogSession.h"
 #include "cli/MeterCommand.h"
+#include "cli/ServiceNotifier.h"
 #include "cli/UnattendedLog.h"
 #include "publish/PublishSettings.h"
 
@@ -41,7 +42,13 @@ private:
     void takeLinkLost();
     // While answers wait in memory, the file is tried again on every poll, answer or not.
     void retryWhilePending();
+    // Said on the error output and shown as the service's status.
+    void tell(const QString &line);
+    // What the service's status names once the outputs are open.
+    QString outputsText() const;
 
+    ServiceNotifier service;
+    QString csvPattern;
     struct CsvLog;
     std::unique_ptr<CsvLog> csv;
     std::unique_ptr<ReadingsPublisher> publisher;
