@@ -1,5 +1,6 @@
 #include "cli/LogCommand.h"
 
+#include "cli/AnswerLines.h"
 #include "link/LinkPlatform.h"
 #include "link/TimerControl.h"
 #include "publish/ReadingsPublisher.h"
@@ -17,8 +18,10 @@ struct LogCommand::CsvLog {
 };
 
 LogCommand::LogCommand(LinkPlatform &platform, const Console &console, const QString &csvPattern,
-                       std::optional<PublishSettings> publish, size_t pendingBound)
+                       std::optional<PublishSettings> publish, const std::vector<AlarmLimit> &alarmLimits,
+                       size_t pendingBound)
     : MeterCommand(platform, console), retry(platform.createTimer()) {
+    alarms.setLimits(alarmLimits, platform.currentDateTime(), platform.monotonicMs());
     if (!csvPattern.isEmpty())
         csv = std::make_unique<CsvLog>(
             csvPattern, [this](const QString &line) { this->console.say(line); }, pendingBound);
@@ -58,13 +61,17 @@ void LogCommand::takeAnswer(const ShownBlocks &blocks) {
     // waits for the disk.
     if (publisher)
         publisher->takeAnswer(time, readings);
+    const std::vector<AlarmEvent> events = alarms.check(time, platform.monotonicMs(), readings);
+    for (const AlarmEvent &event : events)
+        console.say(alarmEventText(event));
     if (csv) {
-        csv->session.answer(time, readings);
+        csv->session.answer(time, readings, events);
         retryWhilePending();
     }
 }
 
 void LogCommand::takeLinkLost() {
+    alarms.linkLost();
     if (told.lossIsNews())
         console.say(QStringLiteral("the meter stopped answering"));
     // Each loss is a request the meter left unanswered; while ports are probed, one is no news.
