@@ -1,7 +1,9 @@
 #include "cli/AnswerLines.h"
 
 #include "measure/BaseUnits.h"
+#include "measure/UnitFacts.h"
 #include "output/LogFormat.h"
+#include "readings/StatisticsText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -42,6 +44,17 @@ QByteArray linkJsonLine(const QDateTime &time, bool connected) {
     return timeMember(time) + ", \"link\": " + (connected ? "\"connected\"" : "\"lost\"") + "}\n";
 }
 
+QByteArray alarmJsonLine(const AlarmEvent &event) {
+    // As many digits as the alarm's text gives the limit.
+    constexpr int LimitDigits = 7;
+    const Alarm &alarm = event.alarm;
+    const QByteArray side = !event.raised ? "cleared" : alarm.high ? "high" : "low";
+    const QByteArray value = alarm.value == overloadText() ? QByteArrayLiteral("null") : alarm.value.toUtf8();
+    return timeMember(event.time) + ", \"alarm\": \"" + side + "\", \"item\": " + jsonString(alarm.item) +
+           ", \"limit\": " + plainNumber(alarm.limit, LimitDigits).toUtf8() + ", \"value\": " + value +
+           ", \"unit\": " + jsonString(alarm.unit) + ", \"text\": " + jsonString(alarmText(alarm)) + "}\n";
+}
+
 QByteArray readingsTextLine(const QDateTime &time, const std::vector<ShownReading> &readings) {
     QStringList parts{isoTimeWithOffset(time)};
     for (const ShownReading &reading : readings)
@@ -52,5 +65,14 @@ QByteArray readingsTextLine(const QDateTime &time, const std::vector<ShownReadin
 QByteArray linkTextLine(const QDateTime &time, bool connected) {
     return (isoTimeWithOffset(time) + QStringLiteral("  ") +
             (connected ? QStringLiteral("Connected") : QStringLiteral("Unconnected")) + QLatin1Char('\n'))
+        .toUtf8();
+}
+
+QString alarmEventText(const AlarmEvent &event) {
+    return alarmEventWord(event) + QStringLiteral(": ") + alarmText(event.alarm);
+}
+
+QByteArray alarmTextLine(const AlarmEvent &event) {
+    return (isoTimeWithOffset(event.time) + QStringLiteral("  ") + alarmEventText(event) + QLatin1Char('\n'))
         .toUtf8();
 }

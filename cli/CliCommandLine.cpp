@@ -6,6 +6,7 @@
 #include "publish/PublishOptions.h"
 
 #include <QCommandLineParser>
+#include <QLocale>
 
 #include <array>
 
@@ -28,8 +29,8 @@ constexpr std::array<CommandRow, 5> Commands = {{
     {CliCommandLine::Command::Read, "read", "[--json]", "print one realtime answer",
      "Prints one realtime answer of the meter on one line, as text or as a JSON object."},
     {CliCommandLine::Command::Watch, "watch", "[--json]", "print every realtime answer until interrupted",
-     "Prints every realtime answer, one line each, and a line when the link is lost and\n"
-     "when it comes back, until interrupted."},
+     "Prints every realtime answer, one line each, a line when the link is lost and when it\n"
+     "comes back, and a line when an alarm (--alarm) is raised or cleared, until interrupted."},
     {CliCommandLine::Command::Download, "download", "--output FILE", "save the meter's stored records",
      "Downloads the meter's stored records into FILE, in the format its name ends in:\n"
      ".txt the record table as text, .xls or .xlsx a workbook, .csv one row per reading;\n"
@@ -41,7 +42,8 @@ constexpr std::array<CommandRow, 5> Commands = {{
      "PATTERN may hold %Y %m %d %H (year, month, day, hour; %% for %); a new file begins\n"
      "when the name they give changes. A file that cannot be written does not end the log:\n"
      "the answers wait in memory until it can. The log never waits for the broker: while it\n"
-     "is away the state messages wait in memory. SIGHUP reopens the file; SIGTERM and SIGINT\n"
+     "is away the state messages wait in memory. An alarm (--alarm) raised or cleared is said\n"
+     "on standard error and marked in the CSV. SIGHUP reopens the file; SIGTERM and SIGINT\n"
      "end the log."},
 }};
 
@@ -68,6 +70,38 @@ CliCommandLine printing(CliCommandLine::Action action, const QString &text) {
     result.action = action;
     result.text = text;
     return result;
+}
+
+// The hold time --alarm-hold gives, at most a day.
+std::optional<qint64> alarmHoldMs(const QString &text) {
+    constexpr double MostSeconds = 24 * 60 * 60;
+    bool isNumber = false;
+    const double seconds = QLocale::c().toDouble(text, &isNumber);
+    if (!isNumber || !(seconds >= 0 && seconds <= MostSeconds))
+        return std::nullopt;
+    return qRound64(seconds * 1000);
+}
+
+// The limits the --alarm options set with the hold time of --alarm-hold, or why they cannot be
+// watched.
+QString readAlarmLimits(const QCommandLineParser &parser, const QCommandLineOption &alarm,
+                        const QCommandLineOption &alarmHold, std::vector<AlarmLimit> &limits) {
+    if (!parser.isSet(alarm))
+        return parser.isSet(alarmHold) ? QStringLiteral("--alarm-hold needs --alarm") : QString();
+    qint64 holdMs = DefaultAlarmHoldMs;
+    if (parser.isSet(alarmHold)) {
+        const std::optional<qint64> given = alarmHoldMs(parser.value(alarmHold));
+        if (!given)
+            return QStringLiteral("--alarm-hold wants a number of seconds from 0 to 86400, not '%1'")
+                .arg(parser.value(alarmHold));
+        holdMs = *given;
+    }
+    QString error;
+    std::optional<std::vector<AlarmLimit>> read = alarmLimitsFromTexts(parser.values(alarm), holdMs, error);
+    if (!read)
+        return error;
+    limits = std::move(*read);
+    return {};
 }
 
 QString versionText() {
@@ -135,19 +169,30 @@ CliCommandLine parseCliCommandLine(const QStringList &arguments) {
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The file to write; its extension names the format."),
                                     QStringLiteral("FILE"));
+    const QCommandLineOption alarm(
+        QStringLiteral("alarm"),
+        QStringLiteral("Alarm while ITEM is below (<) or above (>) the number, in the item's base unit: "
+                       "'U1<207', 'I1>16'. May be given for several items and for both sides of one."),
+        QStringLiteral("LIMIT"));
+    const QCommandLineOption alarmHold(
+        QStringLiteral("alarm-hold"),
+        QStringLiteral("Raise an alarm once the value has stayed beyond its limit this long (default: 3)."),
+        QStringLiteral("SECONDS"));
     const QCommandLineOption csv(QStringLiteral("csv"),
                                  QStringLiteral("The CSV file to log to; may hold %Y %m %d %H."),
                                  QStringLiteral("PATTERN"));
     switch (command->command) {
     case CliCommandLine::Command::Read:
-    case CliCommandLine::Command::Watch:
         parser.addOption(json);
+        break;
+    case CliCommandLine::Command::Watch:
+        parser.addOptions({json, alarm, alarmHold});
         break;
     case CliCommandLine::Command::Download:
         parser.addOption(output);
         break;
     case CliCommandLine::Command::Log:
-        parser.addOption(csv);
+        parser.addOptions({csv, alarm, alarmHold});
         addPublishOptions(parser);
         break;
     default:
@@ -171,6 +216,10 @@ CliCommandLine parseCliCommandLine(const QStringList &arguments) {
     result.json = (result.command == CliCommandLine::Command::Read ||
                    result.command == CliCommandLine::Command::Watch) &&
                   parser.isSet(json);
+    if (result.command == CliCommandLine::Command::Watch || result.command == CliCommandLine::Command::Log)
+        if (const QString error = readAlarmLimits(parser, alarm, alarmHold, result.alarmLimits);
+            !error.isEmpty())
+            return failure(error, command);
     if (result.command == CliCommandLine::Command::Download) {
         if (!parser.isSet(output))
             return failure(QStringLiteral("download needs --output FILE"), command);

@@ -3,6 +3,7 @@
 #include "cli/DownloadOutput.h"
 #include "link/PortTable.h"
 #include "publish/PublishSettings.h"
+#include "readings/AlarmLimits.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,7 @@ struct CliCommandLine {
     QString csvPattern; // log; empty without --csv
     // log: where the readings go besides the CSV, with --mqtt or --metrics.
     std::optional<PublishSettings> publish;
+    std::vector<AlarmLimit> alarmLimits; // watch, log
 };
 
 // Exit statuses: a command line that cannot be used, and a failure while running.

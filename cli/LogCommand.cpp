@@ -1,5 +1,6 @@
 #include "cli/LogCommand.h"
 
+#include "cli/AnswerLines.h"
 #include "link/LinkPlatform.h"
 #include "link/TimerControl.h"
 #include "publish/ReadingsPublisher.h"
@@ -19,8 +20,10 @@ struct LogCommand::CsvLog {
 };
 
 LogCommand::LogCommand(LinkPlatform &platform, const Console &console, const QString &csvPattern,
-                       std::optional<PublishSettings> publish, size_t pendingBound)
+                       std::optional<PublishSettings> publish, const std::vector<AlarmLimit> &alarmLimits,
+                       size_t pendingBound)
     : MeterCommand(platform, console), csvPattern(csvPattern), retry(platform.createTimer()) {
+    alarms.setLimits(alarmLimits, platform.currentDateTime(), platform.monotonicMs());
     if (!csvPattern.isEmpty())
         csv = std::make_unique<CsvLog>(
             csvPattern, [this](const QString &line) { tell(line); }, pendingBound);
@@ -60,13 +63,17 @@ void LogCommand::takeAnswer(const ShownBlocks &blocks) {
     // waits for the disk.
     if (publisher)
         publisher->takeAnswer(time, readings);
+    const std::vector<AlarmEvent> events = alarms.check(time, platform.monotonicMs(), readings);
+    for (const AlarmEvent &event : events)
+        tell(alarmEventText(event));
     if (csv) {
-        csv->session.answer(time, readings);
+        csv->session.answer(time, readings, events);
         retryWhilePending();
     }
 }
 
 void LogCommand::takeLinkLost() {
+    alarms.linkLost();
     if (told.lossIsNews())
         tell(QStringLiteral("the meter stopped answering"));
     // Each loss is a request the meter left unanswered; while ports are probed, one is no news.

@@ -6,6 +6,7 @@
 #include "cli/ServiceNotifier.h"
 #include "cli/UnattendedLog.h"
 #include "publish/PublishSettings.h"
+#include "readings/AlarmMonitor.h"
 
 #include <optional>
 
@@ -13,14 +14,16 @@ class ReadingsPublisher;
 
 // `log`: every answer into the log's files, to an MQTT broker and to a metrics endpoint, any of
 // them, for as long as it runs; it waits for a meter that is not there yet and finds it again
-// after silence or unplugging. The link's losses and returns, the file's troubles and the
-// broker's are said on the error output (the service's journal), single answers are not.
+// after silence or unplugging. The link's losses and returns, alarms raised and cleared, the
+// file's troubles and the broker's are said on the error output (the service's journal), single
+// answers are not.
 class LogCommand final : public MeterCommand {
     Q_OBJECT
 public:
     // An empty pattern writes no CSV; without `publish` nothing goes to the network.
     LogCommand(LinkPlatform &platform, const Console &console, const QString &csvPattern,
                std::optional<PublishSettings> publish = std::nullopt,
+               const std::vector<AlarmLimit> &alarmLimits = {},
                size_t pendingBound = UnattendedLog::DefaultPendingBound);
     ~LogCommand() override;
 
@@ -53,6 +56,7 @@ private:
     std::unique_ptr<CsvLog> csv;
     std::unique_ptr<ReadingsPublisher> publisher;
     LinkMarks told;
+    AlarmMonitor alarms;
     std::unique_ptr<TimerControl> retry;
     bool ending = false;
 };

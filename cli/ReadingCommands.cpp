@@ -5,8 +5,7 @@
 
 namespace {
 
-QByteArray readingsLine(bool json, const QDateTime &time, const ShownBlocks &blocks) {
-    const std::vector<ShownReading> readings = presentReadings(blocks);
+QByteArray readingsLine(bool json, const QDateTime &time, const std::vector<ShownReading> &readings) {
     return json ? readingsJsonLine(time, readings) : readingsTextLine(time, readings);
 }
 
@@ -14,13 +13,17 @@ QByteArray linkLine(bool json, const QDateTime &time, bool connected) {
     return json ? linkJsonLine(time, connected) : linkTextLine(time, connected);
 }
 
+QByteArray alarmLine(bool json, const AlarmEvent &event) {
+    return json ? alarmJsonLine(event) : alarmTextLine(event);
+}
+
 } // namespace
 
 ReadCommand::ReadCommand(LinkPlatform &platform, const Console &console, bool json)
     : MeterCommand(platform, console), json(json) {
     connect(&engine, &MeterEngine::realtimeReadings, this, [this](const ShownBlocks &blocks) {
-        const bool printed =
-            this->console.print(readingsLine(this->json, this->platform.currentDateTime(), blocks));
+        const bool printed = this->console.print(
+            readingsLine(this->json, this->platform.currentDateTime(), presentReadings(blocks)));
         if (!printed)
             this->console.say(QStringLiteral("the answer cannot be written to standard output"));
         stopAndFinish(printed ? 0 : 1);
@@ -33,15 +36,21 @@ ReadCommand::ReadCommand(LinkPlatform &platform, const Console &console, bool js
     });
 }
 
-WatchCommand::WatchCommand(LinkPlatform &platform, const Console &console, bool json)
+WatchCommand::WatchCommand(LinkPlatform &platform, const Console &console, bool json,
+                           const std::vector<AlarmLimit> &alarmLimits)
     : MeterCommand(platform, console), json(json) {
+    alarms.setLimits(alarmLimits, platform.currentDateTime(), platform.monotonicMs());
     connect(&engine, &MeterEngine::realtimeReadings, this, [this](const ShownBlocks &blocks) {
         const QDateTime now = this->platform.currentDateTime();
         if (marks.answerRegains())
             show(linkLine(this->json, now, true));
-        show(readingsLine(this->json, now, blocks));
+        const std::vector<ShownReading> readings = presentReadings(blocks);
+        show(readingsLine(this->json, now, readings));
+        for (const AlarmEvent &event : alarms.check(now, this->platform.monotonicMs(), readings))
+            show(alarmLine(this->json, event));
     });
     connect(&engine, &MeterEngine::linkLost, this, [this] {
+        alarms.linkLost();
         if (marks.lossIsNews())
             show(linkLine(this->json, this->platform.currentDateTime(), false));
     });

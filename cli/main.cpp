@@ -41,12 +41,13 @@ std::unique_ptr<CliCommand> commandFor(const CliCommandLine &commandLine, QtLink
     case CliCommandLine::Command::Read:
         return std::make_unique<ReadCommand>(platform, console, commandLine.json);
     case CliCommandLine::Command::Watch:
-        return std::make_unique<WatchCommand>(platform, console, commandLine.json);
+        return std::make_unique<WatchCommand>(platform, console, commandLine.json, commandLine.alarmLimits);
     case CliCommandLine::Command::Download:
         return std::make_unique<DownloadCommand>(platform, console, commandLine.outputPath,
                                                  commandLine.outputFormat);
     case CliCommandLine::Command::Log:
-        return std::make_unique<LogCommand>(platform, console, commandLine.csvPattern, commandLine.publish);
+        return std::make_unique<LogCommand>(platform, console, commandLine.csvPattern, commandLine.publish,
+                                            commandLine.alarmLimits);
     case CliCommandLine::Command::None:
         break;
     }

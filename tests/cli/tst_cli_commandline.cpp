@@ -19,6 +19,8 @@ private slots:
     void commands();
     void logOutputs_data();
     void logOutputs();
+    void alarmLimits_data();
+    void alarmLimits();
     void helpAndVersion_data();
     void helpAndVersion();
     void unusable_data();
@@ -124,6 +126,39 @@ void CliCommandLineTest::logOutputs() {
     QCOMPARE(parsed.publish->metrics ? int(parsed.publish->metrics->port) : -1, metricsPort);
 }
 
+// Limits as "item lower upper holdMs", one per item in the order they first appear.
+void CliCommandLineTest::alarmLimits_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("limits");
+
+    QTest::newRow("none") << QStringList{"watch"} << QStringList{};
+    QTest::newRow("watch, two items, the default hold")
+        << QStringList{"watch", "--alarm", "U1<207", "--alarm", "I1>16"}
+        << QStringList{"U1 207 - 3000", "I1 - 16 3000"};
+    QTest::newRow("log, both sides of one item, a hold in tenths")
+        << QStringList{"log",          "--csv", "r.csv",   "--alarm=U1 > 253",
+                       "--alarm-hold", "0.5",   "--alarm", "U1<207"}
+        << QStringList{"U1 207 253 500"};
+    QTest::newRow("no hold") << QStringList{"log", "--mqtt", "b", "--alarm", "PF<0.85", "--alarm-hold", "0"}
+                             << QStringList{"PF 0.85 - 0"};
+}
+
+void CliCommandLineTest::alarmLimits() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, limits);
+    const CliCommandLine parsed = parseCliCommandLine(QStringList{"powerclamp-cli"} + arguments);
+    QVERIFY2(parsed.action == Action::Run, qPrintable(parsed.text));
+    const auto side = [](const std::optional<double> &value) {
+        return value ? QString::number(*value) : QStringLiteral("-");
+    };
+    QStringList read;
+    for (const AlarmLimit &limit : parsed.alarmLimits)
+        read << QStringLiteral("%1 %2 %3 %4")
+                    .arg(limit.item, side(limit.lower), side(limit.upper))
+                    .arg(limit.holdMs);
+    QCOMPARE(read, limits);
+}
+
 void CliCommandLineTest::helpAndVersion_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<Action>("action");
@@ -148,13 +183,15 @@ void CliCommandLineTest::helpAndVersion_data() {
     } commandHelp[] = {
         {"ports", {"Usage: powerclamp-cli ports [options]", "Exit status 0 when a meter answered"}},
         {"read", {"Usage: powerclamp-cli read [--json] [options]", "--json"}},
-        {"watch", {"Usage: powerclamp-cli watch [--json] [options]", "until interrupted"}},
+        {"watch",
+         {"Usage: powerclamp-cli watch [--json] [options]", "until interrupted", "--alarm <LIMIT>",
+          "--alarm-hold <SECONDS>"}},
         {"download",
          {"Usage: powerclamp-cli download --output FILE [options]", "-o, --output <FILE>", ".xlsx"}},
         {"log",
          {"Usage: powerclamp-cli log [--csv PATTERN] [--mqtt HOST] [--metrics PORT] [options]",
           "--csv <PATTERN>", "--mqtt <HOST[:PORT]>", "--mqtt-password-file <FILE>", "--ha-prefix <PREFIX>",
-          "--metrics <[ADDRESS:]PORT>", "SIGHUP"}},
+          "--metrics <[ADDRESS:]PORT>", "--alarm <LIMIT>", "--alarm-hold <SECONDS>", "SIGHUP"}},
     };
     for (const auto &row : commandHelp) {
         QTest::addRow("%s --help", row.command)
@@ -246,6 +283,39 @@ void CliCommandLineTest::unusable_data() {
         << "--metrics wants [ADDRESS:]PORT with an IP address and a port from 1 to 65535, for example "
            "--metrics 9100 or --metrics 0.0.0.0:9100, not '65536'"
         << log;
+    QTest::newRow("an item the meter does not have")
+        << QStringList{"watch", "--alarm", "X9<3"} << "'X9<3': X9 is not an item of the meter."
+        << "powerclamp-cli watch --help";
+    QTest::newRow("a limit without a side")
+        << QStringList{"log", "--csv", "r.csv", "--alarm", "U1=207"}
+        << "'U1=207' is not a limit: write an item, < or > and a number in the item's base unit, as "
+           "'U1<207' or 'I1>16'."
+        << log;
+    QTest::newRow("one side twice") << QStringList{"watch", "--alarm", "U1<207", "--alarm", "U1<200"}
+                                    << "'U1<207' and 'U1<200' both set the lower limit of U1."
+                                    << "powerclamp-cli watch --help";
+    QTest::newRow("sides that contradict each other")
+        << QStringList{"watch", "--alarm", "U1<250", "--alarm", "U1>240"}
+        << "U1: the lower limit 250 is not below the upper limit 240."
+        << "powerclamp-cli watch --help";
+    QTest::newRow("a time has no limit")
+        << QStringList{"watch", "--alarm", "TIME>5"} << "'TIME>5': TIME readings are times, not numbers."
+        << "powerclamp-cli watch --help";
+    QTest::newRow("a hold without an alarm")
+        << QStringList{"watch", "--alarm-hold", "5"} << "--alarm-hold needs --alarm"
+        << "powerclamp-cli watch --help";
+    QTest::newRow("a negative hold") << QStringList{"watch", "--alarm", "U1<207", "--alarm-hold", "-1"}
+                                     << "--alarm-hold wants a number of seconds from 0 to 86400, not '-1'"
+                                     << "powerclamp-cli watch --help";
+    QTest::newRow("a hold that is no number")
+        << QStringList{"log", "--csv", "r.csv", "--alarm", "U1<207", "--alarm-hold", "3s"}
+        << "--alarm-hold wants a number of seconds from 0 to 86400, not '3s'" << log;
+    QTest::newRow("a hold past a day")
+        << QStringList{"watch", "--alarm", "U1<207", "--alarm-hold", "86401"}
+        << "--alarm-hold wants a number of seconds from 0 to 86400, not '86401'"
+        << "powerclamp-cli watch --help";
+    QTest::newRow("an alarm on read") << QStringList{"read", "--alarm", "U1<207"} << "Unknown option 'alarm'."
+                                      << "powerclamp-cli read --help";
     QTest::newRow("a network option of log on watch")
         << QStringList{"watch", "--mqtt", "broker"} << "Unknown option 'mqtt'."
         << "powerclamp-cli watch --help";

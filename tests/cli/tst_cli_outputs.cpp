@@ -9,6 +9,7 @@
 #include "measure/ItemNames.h"
 #include "measure/UnitFacts.h"
 #include "output/FileWrites.h"
+#include "readings/AlarmMonitor.h"
 #include "support/FailingDisk.h"
 #include "support/FakePlatform.h"
 #include "support/ScriptedDialog.h"
@@ -84,6 +85,8 @@ private slots:
     void jsonLines();
     void jsonLineBytes();
     void textLines();
+    void alarmLines_data();
+    void alarmLines();
     void downloadAsTheWindowSavesIt_data();
     void downloadAsTheWindowSavesIt();
     void downloadCsv();
@@ -162,6 +165,63 @@ void CliOutputsTest::textLines() {
     QCOMPARE(readingsTextLine(answerTime, {}), QByteArray("2026-12-10T14:03:07.250+01:00\n"));
     QCOMPARE(linkTextLine(answerTime, false), QByteArray("2026-12-10T14:03:07.250+01:00  Unconnected\n"));
     QCOMPARE(linkTextLine(answerTime, true), QByteArray("2026-12-10T14:03:07.250+01:00  Connected\n"));
+}
+
+// An alarm raised or cleared as watch prints it and as log says it: the JSON object's members,
+// and the text line in the words of the log's alarm rows.
+void CliOutputsTest::alarmLines_data() {
+    QTest::addColumn<bool>("raised");
+    QTest::addColumn<bool>("high");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<double>("limit");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QJsonObject>("expected"); // without the time and the text
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("raised below")
+        << true << false << "U1" << 207.0 << "206.5"
+        << "V"
+        << QJsonObject{{"alarm", "low"}, {"item", "U1"}, {"limit", 207}, {"value", 206.5}, {"unit", "V"}}
+        << "alarm low: U1 below 207 V since 14:02:58, now 206.5 V";
+    QTest::newRow("raised above by an overload") << true << true << "I1" << 16.5 << "OL."
+                                                 << "A"
+                                                 << QJsonObject{{"alarm", "high"},
+                                                                {"item", "I1"},
+                                                                {"limit", 16.5},
+                                                                {"value", QJsonValue::Null},
+                                                                {"unit", "A"}}
+                                                 << "alarm high: I1 above 16.5 A since 14:02:58, now OL.";
+    QTest::newRow("cleared, no unit")
+        << false << false << "PF1" << 0.85 << "0.9"
+        << ""
+        << QJsonObject{{"alarm", "cleared"}, {"item", "PF1"}, {"limit", 0.85}, {"value", 0.9}, {"unit", ""}}
+        << "alarm cleared: PF1 below 0.85 since 14:02:58, now 0.9";
+}
+
+void CliOutputsTest::alarmLines() {
+    QFETCH(bool, raised);
+    QFETCH(bool, high);
+    QFETCH(QString, item);
+    QFETCH(double, limit);
+    QFETCH(QString, value);
+    QFETCH(QString, unit);
+    QFETCH(QJsonObject, expected);
+    QFETCH(QString, text);
+
+    // The alarm's own times are local, as its text shows them.
+    const QDateTime since(QDate(2026, 12, 10), QTime(14, 2, 58));
+    const AlarmEvent event{raised, {item, high, limit, value, unit, since, 0}, answerTime, 9000};
+    QCOMPARE(alarmTextLine(event), ("2026-12-10T14:03:07.250+01:00  " + text + "\n").toUtf8());
+    const QByteArray line = alarmJsonLine(event);
+    QVERIFY(line.endsWith('\n'));
+    QCOMPARE(line.count('\n'), 1);
+    QJsonParseError error{};
+    QJsonObject object = QJsonDocument::fromJson(line, &error).object();
+    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString() + ": " + line));
+    QCOMPARE(object.take("time").toString(), QStringLiteral("2026-12-10T14:03:07.250+01:00"));
+    QCOMPARE(object.take("text").toString(), text.mid(text.indexOf(u':') + 2));
+    QCOMPARE(object, expected);
 }
 
 void CliOutputsTest::downloadAsTheWindowSavesIt_data() {

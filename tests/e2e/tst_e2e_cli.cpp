@@ -51,6 +51,8 @@ class CliEndToEndTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void unusableCommandLineExits2_data();
+    void unusableCommandLineExits2();
     void portsTellWhereTheMeterAnswers();
     void readPrintsOneAnswer_data();
     void readPrintsOneAnswer();
@@ -61,6 +63,8 @@ private slots:
     void downloadShowsProgressOnATerminal();
     void downloadBrokenOffWritesNothing();
     void logThroughSilenceUnplugRotationAndFullDisk();
+    void alarmRaisedAndCleared_data();
+    void alarmRaisedAndCleared();
 
 private:
     QString meterLink() const { return links.filePath(QStringLiteral("meter")); }
@@ -90,6 +94,31 @@ int CliEndToEndTest::runCli(QProcess &cli, const QStringList &arguments, int tim
     if (!cli.waitForFinished(timeoutMs) || cli.exitStatus() != QProcess::NormalExit)
         return -1;
     return cli.exitCode();
+}
+
+// The reason on standard error, nothing on standard output, and no meter looked for.
+void CliEndToEndTest::unusableCommandLineExits2_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("an alarm on an item the meter does not have")
+        << QStringList{"watch", "--alarm", "X9<3"} << "'X9<3': X9 is not an item of the meter.";
+    QTest::newRow("a hold without an alarm")
+        << QStringList{"log", "--csv", "x.csv", "--alarm-hold", "5"} << "--alarm-hold needs --alarm";
+    QTest::newRow("log without an output")
+        << QStringList{"log"} << "log needs --csv PATTERN, --mqtt HOST or --metrics PORT";
+    QTest::newRow("a broker option without a broker")
+        << QStringList{"log", "--csv", "x.csv", "--mqtt-user", "u"} << "--mqtt-user needs --mqtt";
+}
+
+void CliEndToEndTest::unusableCommandLineExits2() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+    QProcess cli;
+    QCOMPARE(runCli(cli, arguments), 2);
+    QCOMPARE(cli.readAllStandardOutput(), QByteArray());
+    QCOMPARE(QString::fromLocal8Bit(cli.readAllStandardError()),
+             QStringLiteral("powerclamp-cli: %1\nTry 'powerclamp-cli %2 --help' for more information.\n")
+                 .arg(reason, arguments.constFirst()));
 }
 
 void CliEndToEndTest::portsTellWhereTheMeterAnswers() {
@@ -331,6 +360,82 @@ void CliEndToEndTest::logThroughSilenceUnplugRotationAndFullDisk() {
     QCOMPARE(said.count("is written again"), 1);
     QCOMPARE(said.count("the meter stopped answering"), 2);
     QCOMPARE(said.count("the meter answers again"), 2);
+}
+
+void CliEndToEndTest::alarmRaisedAndCleared_data() {
+    QTest::addColumn<bool>("log");
+    QTest::newRow("watch --json") << false;
+    QTest::newRow("log") << true;
+}
+
+// The simulator always shows P1 (one set of items), which rises above 1150 W some seconds after it
+// starts and falls back below it about ten seconds later.
+void CliEndToEndTest::alarmRaisedAndCleared() {
+    QFETCH(bool, log);
+    SimulatedMeter meter(meterLink(), {"--rotate-every", "1000000"});
+    QVERIFY(meter.started);
+    const QString csv = files.filePath(QStringLiteral("alarms.csv"));
+    QFile::remove(csv);
+    const QStringList alarm{"--alarm", "P1>1150", "--alarm-hold", "1"};
+    QProcess cli;
+    startCli(cli, (log ? QStringList{"log", "--csv", csv} : QStringList{"watch", "--json"}) + alarm);
+    struct Event {
+        QString word; // high, low, cleared
+        QString item;
+        double value;
+    };
+    QByteArray out;
+    QByteArray said;
+    // The alarms in watch's JSON lines or in the log's rows; watch's must name the limit.
+    const auto events = [&] {
+        std::vector<Event> found;
+        out += cli.readAllStandardOutput();
+        said += cli.readAllStandardError();
+        if (!log) {
+            for (const QByteArray &line : out.split('\n')) {
+                const QJsonObject object = QJsonDocument::fromJson(line).object();
+                if (object.contains(QStringLiteral("alarm")) && object.value("limit").toDouble() == 1150)
+                    found.push_back({object.value("alarm").toString(), object.value("item").toString(),
+                                     object.value("value").toDouble()});
+            }
+            return found;
+        }
+        for (const QByteArray &row : readAll(csv).split('\n')) {
+            const QList<QByteArray> fields = row.trimmed().split(',');
+            if (fields.size() == 6 && fields[3].startsWith("alarm ") && fields[2].endsWith(" W"))
+                found.push_back({QString::fromUtf8(fields[3].mid(6)), QString::fromUtf8(fields[1]),
+                                 fields[2].chopped(2).toDouble()});
+        }
+        return found;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(events().size(), size_t(2), 45000);
+    ::kill(pid_t(cli.processId()), SIGTERM);
+    QVERIFY(cli.waitForFinished(5000));
+    QCOMPARE(cli.exitCode(), 0);
+
+    const std::vector<Event> found = events();
+    QCOMPARE(found.size(), size_t(2));
+    QCOMPARE(found[0].word, QStringLiteral("high"));
+    QCOMPARE(found[0].item, QStringLiteral("P1"));
+    QVERIFY2(found[0].value > 1150, qPrintable(QString::number(found[0].value)));
+    QCOMPARE(found[1].word, QStringLiteral("cleared"));
+    QCOMPARE(found[1].item, QStringLiteral("P1"));
+    // Back inside by the hysteresis, 1 % of the limit.
+    QVERIFY2(found[1].value <= 1138.5, qPrintable(QString::number(found[1].value)));
+    if (!log)
+        return;
+    QVERIFY2(QRegularExpression(QStringLiteral("powerclamp-cli: alarm high: P1 above 1150 W since "
+                                               "\\d\\d:\\d\\d:\\d\\d, now [0-9.]+ W\n(.*\n)*"
+                                               "powerclamp-cli: alarm cleared: P1 above 1150 W since"))
+                 .match(QString::fromUtf8(said))
+                 .hasMatch(),
+             said.constData());
+    // Each alarm row follows its answer's reading rows, at the answer's time.
+    const QList<QByteArray> rows = readAll(csv).split('\n');
+    for (qsizetype index = 1; index < rows.size(); ++index)
+        if (rows[index].contains(",alarm "))
+            QCOMPARE(rows[index].left(rows[index].indexOf(',')),
+                     rows[index - 1].left(rows[index - 1].indexOf(',')));
 }
 
 QTEST_GUILESS_MAIN(CliEndToEndTest)
