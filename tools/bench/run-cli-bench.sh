@@ -14,33 +14,13 @@ cmake --build "$build" --target powerclamp-cli powerclamp-metersim >/dev/null
 simulator=$build/tools/metersim/powerclamp-metersim
 program=$build/cli/powerclamp-cli
 
-work=$(mktemp -d)
+source "$(dirname "$0")/bench-processes.sh"
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # Only port 1 leads anywhere: no other number may reach a real serial device.
 ports=(--port "1=$work/meter")
 for port in $(seq 2 16); do
     ports+=(--port "$port=/nonexistent/powerclamp-clibench")
 done
-
-started=()
-cleanup() {
-    local pid
-    for pid in "${started[@]}"; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# utime + stime of a process, in clock ticks (fields 14 and 15 of /proc/PID/stat, counted after the name).
-cpu_ticks() {
-    local stat
-    stat=$(<"/proc/$1/stat")
-    stat=${stat##*) }
-    read -r -a fields <<<"$stat"
-    echo $((fields[11] + fields[12]))
-}
 
 echo "== machine"
 echo "nproc: $(nproc), load: $(cut -d" " -f1-3 /proc/loadavg) (other work on the machine skews the figures)"

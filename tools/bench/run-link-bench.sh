@@ -22,24 +22,13 @@ simulator=$build/tools/metersim/powerclamp-metersim
 bench=$build/tools/bench/powerclamp-linkbench
 program=$build/app/powerclamp
 
-work=$(mktemp -d)
+source "$(dirname "$0")/bench-processes.sh"
 export QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 LC_ALL=C.UTF-8 XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 # Only COM1 leads anywhere: no other number may reach a real serial device.
 for port in $(seq 2 16); do
     export "POWERCLAMP_COM$port=/nonexistent/powerclamp-linkbench"
 done
-
-started=()
-cleanup() {
-    local pid
-    for pid in "${started[@]}"; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
 # Starts the simulator on $work/$1 with the remaining options; waits for its link to appear.
 start_simulator() {
@@ -53,15 +42,6 @@ start_simulator() {
     done
     echo "the simulator did not start" >&2
     exit 1
-}
-
-# utime + stime of a process, in clock ticks (fields 14 and 15 of /proc/PID/stat, counted after the name).
-cpu_ticks() {
-    local stat
-    stat=$(<"/proc/$1/stat")
-    stat=${stat##*) }
-    read -r -a fields <<<"$stat"
-    echo $((fields[11] + fields[12]))
 }
 
 echo "== machine"

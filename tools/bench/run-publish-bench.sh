@@ -20,18 +20,8 @@ program=$build/cli/powerclamp-cli
 meter=$build/tools/bench/powerclamp-pacedmeter
 broker=$(command -v mosquitto || echo /usr/sbin/mosquitto)
 
-work=$(mktemp -d)
+source "$(dirname "$0")/bench-processes.sh"
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
-started=()
-cleanup() {
-    local pid
-    for pid in "${started[@]}"; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
 echo "== machine"
 echo "nproc: $(nproc), load: $(cut -d" " -f1-3 /proc/loadavg) (other work on the machine skews the figures)"
